@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "fake_name_api.h"
+#include "tests/support/fake_name_api.h"
 #include "platform/ansi_code_page.h"
 #include "platform/error.h"
 
