@@ -87,7 +87,9 @@ QWidget* CreateControl(const ControlSpec& spec, QWidget* parent) {
     case ControlKind::kLabel: {
       auto* label = new QLabel(text, parent);
       label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-      label->setWordWrap(true);
+      // No wrapping: where the metric-compatible font runs a pixel wider than the design's,
+      // the label loses that pixel rather than its second word.
+      label->setWordWrap(false);
       label->setFocusPolicy(Qt::NoFocus);
       control = label;
       break;
