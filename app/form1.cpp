@@ -277,7 +277,6 @@ void Form1::AppendStatus(std::u16string_view text) {
   status_box_->ensureCursorVisible();
   // Paint now, without taking any other event: the run that calls this keeps the thread.
   status_box_->repaint();
-  status_box_->viewport()->repaint();
 }
 
 void Form1::SetStatusBoxWidth(float twips) {

@@ -84,7 +84,5 @@ inline constexpr unsigned kStatusBoxDesignBackground = 0xFFFFFF;
 inline constexpr unsigned kStatusBoxLoadedBackground = 0xF0F0F0;
 // The footer label's text colour.
 inline constexpr unsigned kFooterTextColour = 0x404040;
-// The width the update run narrows the status box to, so that its scroll bar shows.
-inline constexpr int kStatusBoxRunWidthTwips = 6735;
 
 }  // namespace duza

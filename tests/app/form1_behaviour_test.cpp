@@ -172,26 +172,42 @@ TEST_F(Form1Fixture, AppendStatusScrollsToTheLastLineAndShowsItAtOnce) {
   EXPECT_EQ(box->textCursor().position(), box->document()->characterCount() - 1);
 }
 
-// Notes whether an event of the user's kind has reached the object it watches.
-class UserEventWatcher final : public QObject {
+// Counts the events of one type that reach the objects it watches.
+class EventCounter final : public QObject {
  public:
-  bool seen = false;
+  explicit EventCounter(QEvent::Type type) : type_(type) {}
+  int count = 0;
   bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::User) seen = true;
+    if (event->type() == type_) ++count;
     return false;
   }
+
+ private:
+  QEvent::Type type_;
 };
+
+TEST_F(Form1Fixture, AppendStatusPaintsTheBoxBeforeReturning) {
+  Form1& form = Load();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  QCoreApplication::processEvents();
+  auto* box = Control<QPlainTextEdit>("StatusBox");
+  EventCounter paints(QEvent::Paint);
+  box->viewport()->installEventFilter(&paints);
+  form.AppendStatus(u"Tables created!");
+  EXPECT_GE(paints.count, 1);
+  box->viewport()->removeEventFilter(&paints);
+}
 
 TEST_F(Form1Fixture, AppendStatusTakesNoOtherPendingEvent) {
   Load();
   QWidget* command2 = Control("Command2");
-  UserEventWatcher watcher;
+  EventCounter watcher(QEvent::User);
   command2->installEventFilter(&watcher);
   QCoreApplication::postEvent(command2, new QEvent(QEvent::User));
   form_->AppendStatus(u"abc");
-  EXPECT_FALSE(watcher.seen) << "the repaint let a waiting event through";
+  EXPECT_EQ(watcher.count, 0) << "the repaint let a waiting event through";
   QCoreApplication::processEvents();
-  EXPECT_TRUE(watcher.seen);
+  EXPECT_EQ(watcher.count, 1);
   command2->removeEventFilter(&watcher);
 }
 

@@ -153,24 +153,40 @@ TEST_F(Form1Fixture, FailureReadingTheVariableIsNotSkipped) {
 
 // --- A good start shows the window and runs until it closes ------------------------------
 
-TEST_F(Form1Fixture, ProgramShowsTheWindowAndEndsWithZeroOnExit) {
-  QApplication::setQuitOnLastWindowClosed(true);
+struct EndingCase {
+  const char* name;
+  void (*end)(Form1& form);
+};
+
+class ProgramEndTest : public Form1Fixture, public ::testing::WithParamInterface<EndingCase> {
+ protected:
+  void SetUp() override { QApplication::setQuitOnLastWindowClosed(true); }
+  void TearDown() override { QApplication::setQuitOnLastWindowClosed(false); }
+};
+
+TEST_P(ProgramEndTest, ProgramShowsTheWindowAndEndsWithZero) {
   bool shown = false;
-  QTimer::singleShot(0, [&shown] {
+  const auto end = GetParam().end;
+  QTimer::singleShot(0, [&shown, end] {
     for (QWidget* window : QApplication::topLevelWidgets()) {
       auto* form = qobject_cast<Form1*>(window);
       if (form && form->isVisible()) {
         shown = true;
-        form->Command2_Click();
+        end(*form);
       }
     }
   });
-  const int code = RunApplication(*qApp, Services());
-  QApplication::setQuitOnLastWindowClosed(false);
+  EXPECT_EQ(RunApplication(*qApp, Services()), 0);
   EXPECT_TRUE(shown);
-  EXPECT_EQ(code, 0);
   EXPECT_TRUE(messages_.empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Endings, ProgramEndTest,
+    ::testing::Values(EndingCase{"ExitButton", [](Form1& form) { form.Command2_Click(); }},
+                      // What the close box asks of the window.
+                      EndingCase{"CloseBox", [](Form1& form) { form.close(); }}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace duza
