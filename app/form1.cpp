@@ -14,10 +14,10 @@
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScrollBar>
-#include <QTextBlock>
 #include <QTextCursor>
 #include <QtGlobal>
+
+#include <utility>
 
 #include "app/app_icon.h"
 #include "app/form1_layout.h"

@@ -25,12 +25,14 @@ class NameLookupApi;
 // Shows a modal box with an OK button only.
 using MessageBoxCall = std::function<void(std::u16string_view title, std::u16string_view text)>;
 
-// What the window takes from outside; an empty member means the real thing.
+// What the window takes from outside. Left empty, each member means the real thing:
+// the system's name lookups, the environment's USERNAME, a QMessageBox; an empty
+// update_run leaves Command1 doing nothing.
 struct Form1Services {
-  NameLookupApi* names = nullptr;                       // the system's lookups
-  std::function<std::u16string()> user_name_variable;   // the environment's USERNAME
-  MessageBoxCall show_message;                          // a QMessageBox
-  std::function<void(UpdateView&)> update_run;          // nothing happens on Command1
+  NameLookupApi* names = nullptr;
+  std::function<std::u16string()> user_name_variable;
+  MessageBoxCall show_message;
+  std::function<void(UpdateView&)> update_run;  // what a press of Command1 runs
 };
 
 // A real modal QMessageBox with OK only.
