@@ -10,12 +10,12 @@ else()
   include(GoogleTest)
 endif()
 
-# duza_add_test(name SOURCES ... LIBS ... [LABELS ...] [WINDOWS])
+# duza_add_test(name SOURCES ... LIBS ... [LABELS ...] [ENVIRONMENT VAR=value ...] [WINDOWS])
 # A test program. Natively each test case is its own ctest entry; in the cross build the
 # whole program is one entry, since every start of wine costs about a second.
 # WINDOWS marks suites that also run in the cross build.
 function(duza_add_test name)
-  cmake_parse_arguments(ARG "WINDOWS" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "WINDOWS" "" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
   if(CMAKE_CROSSCOMPILING AND NOT ARG_WINDOWS)
     return()
   endif()
@@ -27,13 +27,19 @@ function(duza_add_test name)
   if(CMAKE_CROSSCOMPILING)
     list(APPEND labels wine)
     add_test(NAME ${name} COMMAND ${name})
+    set(environment "DUZA_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix" ${ARG_ENVIRONMENT})
     set_tests_properties(${name} PROPERTIES LABELS "${labels}" TIMEOUT 300
-      ENVIRONMENT "DUZA_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix")
+      ENVIRONMENT "${environment}")
   else()
     if(NOT labels)
       set(labels native)
     endif()
+    set(environment)
+    if(ARG_ENVIRONMENT)
+      # One variable only: a list would be split up on its way to the discovered tests.
+      set(environment ENVIRONMENT "${ARG_ENVIRONMENT}")
+    endif()
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST NO_PRETTY_VALUES
-      PROPERTIES LABELS "${labels}" TIMEOUT 120)
+      PROPERTIES LABELS "${labels}" TIMEOUT 120 ${environment})
   endif()
 endfunction()
