@@ -8,6 +8,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/text.h"
@@ -69,7 +70,8 @@ std::string Quoted(const std::string& arg) {
 
 std::string PathArgument(const fs::path& path) {
 #ifdef _WIN32
-  return Utf8FromUtf16(std::u16string(path.wstring().begin(), path.wstring().end()));
+  const std::wstring wide = path.wstring();
+  return Utf8FromUtf16(std::u16string(wide.begin(), wide.end()));
 #else
   return path.string();
 #endif
@@ -89,14 +91,19 @@ ProgramRun RunProgram(const std::vector<std::string>& args, const std::string& i
   }
 #endif
   std::string command = Quoted(program);
-  for (const auto& arg : args) command += " " + Quoted(arg);
-  command += " <" + Quoted(PathArgument(dir / "in")) + " >" + Quoted(PathArgument(dir / "out")) +
-             " 2>" + Quoted(PathArgument(dir / "err"));
+  const auto append = [&command](std::string_view separator, const std::string& word) {
+    command += separator;
+    command += Quoted(word);
+  };
+  for (const auto& arg : args) append(" ", arg);
+  append(" <", PathArgument(dir / "in"));
+  append(" >", PathArgument(dir / "out"));
+  append(" 2>", PathArgument(dir / "err"));
 
   ProgramRun run;
 #ifdef _WIN32
   // cmd /c drops the first and the last quote of a line that starts with one.
-  const std::u16string wide = Utf16FromUtf8("\"" + command + "\"");
+  const std::u16string wide = Utf16FromUtf8('"' + command + '"');
   run.exit_code = _wsystem(reinterpret_cast<const wchar_t*>(wide.c_str()));
 #else
   const int status = std::system(command.c_str());
@@ -123,6 +130,8 @@ struct CliCase {
   std::string out;
   std::string err;
 };
+
+void PrintTo(const CliCase& c, std::ostream* os) { *os << c.name; }
 
 class CliTest : public ::testing::TestWithParam<CliCase> {};
 
