@@ -28,6 +28,10 @@ class RandomSource {
 // The whole part of r * range, plus low, for one draw r of the source.
 double RandomNumber(RandomSource& source, std::int32_t low, std::int32_t range);
 
+// Draws the mask, then the prefix. A text whose masked length would need four digits, or
+// that holds a character without a code in the ANSI code page, has no encoded form and is
+// refused with 5 (the decoder would give back another text); more than 32767 characters
+// overflow (6) before any draw.
 std::u16string EncodeConnectionString(std::u16string_view plain_text, RandomSource& source);
 std::u16string DecodeConnectionString(std::u16string_view encoded_text);
 
