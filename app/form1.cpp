@@ -27,6 +27,7 @@
 #include "app/twips.h"
 #include "identity/machine_identity.h"
 #include "platform/error.h"
+#include "settings/codec.h"
 
 namespace duza {
 namespace {
@@ -307,6 +308,14 @@ void Form1::ShowMessage(std::u16string_view text) {
 void Form1::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   PaintGrooves(painter);
+}
+
+double Form1::RandomNumber(std::int32_t low, std::int32_t range) {
+  return duza::RandomNumber(random_, low, range);
+}
+
+std::u16string Form1::EncodeConnectionString(std::u16string_view plain_text) {
+  return duza::EncodeConnectionString(plain_text, random_);
 }
 
 }  // namespace duza

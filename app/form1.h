@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "app/update_view.h"
+#include "settings/system_random_source.h"
 
 class QButtonGroup;
 class QLabel;
@@ -54,6 +55,11 @@ class Form1 final : public QWidget, public UpdateView {
   void Command1_Click();
   void Command2_Click();
 
+  // The encoder of connection strings for web.config, drawing from the window's own
+  // generator. Nothing in the window invokes them.
+  double RandomNumber(std::int32_t low, std::int32_t range);
+  std::u16string EncodeConnectionString(std::u16string_view plain_text);
+
   const std::u16string& ComputerName() const { return computer_name_; }
   const std::u16string& UserName() const { return user_name_; }
 
@@ -84,6 +90,7 @@ class Form1 final : public QWidget, public UpdateView {
   void WireEvents();
 
   Form1Services services_;
+  SystemRandomSource random_;
   std::u16string computer_name_;
   std::u16string user_name_;
 
