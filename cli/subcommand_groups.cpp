@@ -3,9 +3,11 @@
 namespace duza::cli {
 
 // Each group is defined in its own file.
+std::vector<Subcommand> HostPreparationSubcommands();
 
 std::vector<SubcommandGroup> SubcommandGroups() {
   return {
+      HostPreparationSubcommands,
   };
 }
 
