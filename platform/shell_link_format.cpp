@@ -200,10 +200,11 @@ ShellLinkData DecodeShellLink(std::string_view bytes) {
   auto read_string = [&](std::uint32_t flag, std::u16string& into) {
     if (!(data.flags & flag)) return;
     const std::uint16_t count = in.U16(u"string size missing");
+    // Some writers count a terminating NUL; the text ends there.
     if (unicode) {
-      into = Utf16FromBytes(in.Bytes(std::size_t{count} * 2, u"string beyond the end"));
+      into = UpToNul(Utf16FromBytes(in.Bytes(std::size_t{count} * 2, u"string beyond the end")));
     } else {
-      into = TextFromAnsi(in.Bytes(count, u"string beyond the end"));
+      into = TextFromAnsi(AnsiUpToNul(in.Bytes(count, u"string beyond the end")));
     }
   };
   read_string(kLinkHasName, data.description);

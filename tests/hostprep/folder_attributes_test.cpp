@@ -36,6 +36,17 @@ std::optional<int> StoredValue(const fs::path& path) {
 
 bool ExtendedAttributesKept(const fs::path&) { return true; }
 
+// Windows keeps a folder's read-only attribute; the emulator (wine) drops it.
+bool FolderAttributesKept(const fs::path& folder) {
+  const fs::path probe = folder / "probe";
+  fs::create_directory(probe);
+  SetFileAttributesW(probe.c_str(), FILE_ATTRIBUTE_READONLY);
+  const bool kept = (GetFileAttributesW(probe.c_str()) & FILE_ATTRIBUTE_READONLY) != 0;
+  SetFileAttributesW(probe.c_str(), FILE_ATTRIBUTE_NORMAL);
+  fs::remove(probe);
+  return kept;
+}
+
 #else
 
 // The value kept in user.DOSATTRIB, or nothing when there is none.
@@ -47,6 +58,8 @@ std::optional<int> StoredValue(const fs::path& path) {
   if (value.rfind("0x", 0) != 0) return -1;
   return std::stoi(value.substr(2), nullptr, 16);
 }
+
+bool FolderAttributesKept(const fs::path&) { return true; }
 
 bool ExtendedAttributesKept(const fs::path& folder) {
   const fs::path probe = folder / ".xattr-probe";
@@ -88,7 +101,8 @@ class FolderAttributesTest : public ::testing::Test {
       chmod((tree_.root() / folder).c_str(), 0755);
     }
 #endif
-    if (!ExtendedAttributesKept(tree_.root())) xattr_ = false;
+    xattr_ = ExtendedAttributesKept(tree_.root());
+    folder_values_ = FolderAttributesKept(tree_.root());
   }
 
   std::u16string Web() const { return tree_.RootText() + u"\\web"; }
@@ -97,7 +111,7 @@ class FolderAttributesTest : public ::testing::Test {
     for (const auto& e : expected) {
       const fs::path path = tree_.root() / e.path;
       SCOPED_TRACE(e.path);
-      if (xattr_) {
+      if (xattr_ && (folder_values_ || !fs::is_directory(path))) {
         EXPECT_EQ(StoredValue(path), e.value);
       }
 #ifndef _WIN32
@@ -116,6 +130,7 @@ class FolderAttributesTest : public ::testing::Test {
 
   TempTree tree_;
   bool xattr_ = true;
+  bool folder_values_ = true;
 };
 
 TEST_F(FolderAttributesTest, ProtectFollowsTheFileAndFolderRules) {
@@ -137,10 +152,12 @@ TEST_F(FolderAttributesTest, ProtectFollowsTheFileAndFolderRules) {
                 {"web/reportxls/web.config", 0},
                 {"web/reportxls/Lib.dll", 0},
                 {"web/empty", 1}});
+#ifndef _WIN32
   // The folder named by the call is not written itself.
   if (xattr_) {
     EXPECT_EQ(StoredValue(tree_.root() / "web"), std::nullopt);
   }
+#endif
 }
 
 TEST_F(FolderAttributesTest, ReleaseMakesEverythingNormalAndGivesOnlyTheOwnerWriteBack) {

@@ -113,6 +113,13 @@ TEST(ShellLinkFormatTest, ReadsTheLocalBasePathOfLinkInfo) {
   EXPECT_EQ(read.target, u"C:\\x.txt");
 }
 
+TEST(ShellLinkFormatTest, StringWhoseCountTakesInItsNulEndsThere) {
+  // Written as some writers do: "ab" counted as three characters with its NUL.
+  ShellLinkData data = Sample();
+  data.description = std::u16string(u"ab\0", 3);
+  EXPECT_EQ(DecodeShellLink(EncodeShellLink(data)).description, u"ab");
+}
+
 struct DamagedCase {
   const char* name;
   std::size_t cut_to;  // keep this many bytes (npos: all)
