@@ -156,15 +156,46 @@ TEST(RunCommandTest, ExpandsSetVariablesAndPassesUnsetOnesAsWritten) {
   EXPECT_EQ(text, "expanded %DUZA_RUN_UNSET%");
 }
 
-TEST(CommandRoutinesTest, ServiceCommandReturnsNormallyWhateverItsExitCode) {
 #ifdef _WIN32
-  // NET exists under the emulator and on Windows; without the service it fails by its exit
-  // code, which the routine ignores.
-  EXPECT_NO_THROW(hostprep::StopSqlServer());
-#else
-  GTEST_SKIP() << "no NET command outside Windows";
-#endif
+
+// The routines act on the machine: on a real Windows machine they would stop its database
+// service, so they run only under the emulator, which has NET but no such service.
+bool UnderEmulator() {
+  return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
 }
+
+TEST(CommandRoutinesTest, ServiceCommandsReturnNormallyWhateverTheirExitCode) {
+  if (!UnderEmulator()) GTEST_SKIP() << "would start and stop this machine's SQL Server";
+  EXPECT_NO_THROW(hostprep::StopSqlServer());
+  EXPECT_NO_THROW(hostprep::StartSqlServer());
+}
+
+#else
+
+// Outside Windows there is neither NET nor sysocmgr: the routines report that clearly.
+TEST(CommandRoutinesTest, MissingProgramsAreReportedByName) {
+  struct Case {
+    void (*routine)();
+    const char16_t* description;
+  };
+  for (const Case& c :
+       {Case{hostprep::ConfigureIisComponents,
+             u"Cannot start sysocmgr: The system cannot find the file specified."},
+        Case{hostprep::StartSqlServer,
+             u"Cannot start NET: The system cannot find the file specified."},
+        Case{hostprep::StopSqlServer,
+             u"Cannot start NET: The system cannot find the file specified."}}) {
+    try {
+      c.routine();
+      ADD_FAILURE() << "nothing raised";
+    } catch (const PlatformError& error) {
+      EXPECT_EQ(error.number(), kCommandNotFound);
+      EXPECT_EQ(error.description(), c.description);
+    }
+  }
+}
+
+#endif
 
 }  // namespace
 }  // namespace duza
