@@ -162,5 +162,30 @@ INSTANTIATE_TEST_SUITE_P(
                     u"extra data not ended"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Damaged files must never be read past their end: every prefix and every single-byte change
+// of a full link either reads or raises the format error.
+TEST(ShellLinkFormatTest, EveryPrefixAndByteChangeReadsOrRaises) {
+  ShellLinkData data = Sample();
+  data.working_directory = u"C:\\w";
+  data.arguments = u"a";
+  data.icon_location = u"i";
+  const std::string bytes = EncodeShellLink(data);
+  auto read = [](const std::string& input) {
+    try {
+      DecodeShellLink(input);
+    } catch (const PlatformError& error) {
+      EXPECT_EQ(error.number(), err::kInvalidProcedureCall);
+    }
+  };
+  for (std::size_t size = 0; size < bytes.size(); ++size) read(bytes.substr(0, size));
+  for (std::size_t at = 0; at < bytes.size(); ++at) {
+    for (const int value : {0x00, 0x01, 0x7F, 0x80, 0xFF}) {
+      std::string changed = bytes;
+      changed[at] = static_cast<char>(value);
+      read(changed);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace duza
