@@ -2,6 +2,7 @@
 // runs happen in a child process (the command-line program) started in a temporary folder.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -83,6 +84,38 @@ TEST(RemoveDefaultDocumentsTest, LinkWithADocumentNameGoesButItsTargetStaysUntou
   EXPECT_FALSE(fs::exists(fs::symlink_status(tree.root() / "cwd/index.html")));
   EXPECT_EQ(duza::testing::ReadAll(target), "target");
   EXPECT_EQ(fs::status(target).permissions(), before);
+}
+
+// A file that may not be changed, made so with the immutable flag (which binds even the
+// superuser that tests may run as); passed over where the file system or the rights lack it.
+class ImmutableFile {
+ public:
+  explicit ImmutableFile(fs::path path) : path_(std::move(path)) {
+    made_ = std::system(("chattr +i '" + path_.string() + "' 2>/dev/null").c_str()) == 0;
+  }
+  ~ImmutableFile() {
+    if (made_) static_cast<void>(std::system(("chattr -i '" + path_.string() + "'").c_str()));
+  }
+  bool made() const { return made_; }
+
+ private:
+  fs::path path_;
+  bool made_ = false;
+};
+
+TEST(RemoveDefaultDocumentsTest, RefusedFileStopsTheRemovalThereWithItsNameInTheError) {
+  TempTree tree;
+  tree.File("default.asp");
+  tree.File("index.htm");  // after the refused name: stays
+  const ImmutableFile refused(tree.File("index.asp"));
+  if (!refused.made()) GTEST_SKIP() << "no immutable files here";
+
+  const auto result = RunInFolder(CliProgram(), {"remove-default-documents"}, tree.root());
+  EXPECT_EQ(result.exit_code, 1);
+  EXPECT_EQ(result.error_output, "error 70: Permission denied: index.asp\n");
+  EXPECT_FALSE(fs::exists(tree.root() / "default.asp"));
+  EXPECT_TRUE(fs::exists(tree.root() / "index.asp"));
+  EXPECT_TRUE(fs::exists(tree.root() / "index.htm"));
 }
 
 #endif
