@@ -2,6 +2,7 @@
 // on Windows the attributes, elsewhere the permission bits and "user.DOSATTRIB".
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -211,6 +212,30 @@ TEST_F(FolderAttributesTest, LinkCycleEnds) {
   fs::create_directory_symlink(tree_.root() / "web", tree_.root() / "web/XLS/top");
   SetFolderAttributes(Web(), true);
   ExpectValues({{"web/XLS/inner/Main.aspx", 3}});
+}
+
+// The immutable flag binds even the superuser that tests may run as.
+TEST(FolderAttributesFailureTest, RefusedWriteEndsTheWalkAndKeepsWhatWasWritten) {
+  TempTree tree;
+  tree.File("web/a.txt");
+  const fs::path refused = tree.File("web/sub/b.aspx");
+  tree.File("web/sub/deeper/c.txt");
+  if (std::system(("chattr +i '" + refused.string() + "' 2>/dev/null").c_str()) != 0) {
+    GTEST_SKIP() << "no immutable files here";
+  }
+  try {
+    SetFolderAttributes(tree.RootText() + u"\\web", true);
+    ADD_FAILURE() << "nothing raised";
+  } catch (const PlatformError& error) {
+    EXPECT_EQ(error.number(), err::kPermissionDenied);
+    EXPECT_EQ(error.description(), u"Permission denied: " + Utf16FromUtf8(refused.string()));
+  }
+  static_cast<void>(std::system(("chattr -i '" + refused.string() + "'").c_str()));
+  EXPECT_EQ(Mode(tree.root() / "web/a.txt") & 0222u, 0u) << "written before the failure";
+  EXPECT_EQ(StoredValue(tree.root() / "web/sub"), 1);
+  EXPECT_EQ(StoredValue(refused), std::nullopt);
+  EXPECT_EQ(StoredValue(tree.root() / "web/sub/deeper"), std::nullopt);
+  EXPECT_EQ(StoredValue(tree.root() / "web/sub/deeper/c.txt"), std::nullopt);
 }
 
 TEST_F(FolderAttributesTest, WalkCanStartAtALinkToTheFolder) {
