@@ -25,6 +25,8 @@
 #include "app/qt_text.h"
 #include "app/run_time_error.h"
 #include "app/twips.h"
+#include "hostprep/host_preparation.h"
+#include "hostprep/shortcut.h"
 #include "identity/machine_identity.h"
 #include "platform/error.h"
 #include "settings/codec.h"
@@ -316,6 +318,22 @@ double Form1::RandomNumber(std::int32_t low, std::int32_t range) {
 
 std::u16string Form1::EncodeConnectionString(std::u16string_view plain_text) {
   return duza::EncodeConnectionString(plain_text, random_);
+}
+
+void Form1::ConfigureIisComponents() { duza::ConfigureIisComponents(); }
+
+void Form1::StartSqlServer() { duza::StartSqlServer(); }
+
+void Form1::StopSqlServer() { duza::StopSqlServer(); }
+
+void Form1::SetFolderAttributes(std::u16string_view folder_path, bool protect) {
+  duza::SetFolderAttributes(folder_path, protect);
+}
+
+void Form1::RemoveDefaultDocuments() { duza::RemoveDefaultDocuments(); }
+
+void Form1::CreateDesktopShortcut(std::u16string_view folder) {
+  duza::CreateDesktopShortcut(folder);
 }
 
 }  // namespace duza

@@ -60,6 +60,15 @@ class Form1 final : public QWidget, public UpdateView {
   double RandomNumber(std::int32_t low, std::int32_t range);
   std::u16string EncodeConnectionString(std::u16string_view plain_text);
 
+  // Host preparation. Nothing in the window invokes them either; they act on the
+  // machine as their names say.
+  void ConfigureIisComponents();
+  void StartSqlServer();
+  void StopSqlServer();
+  void SetFolderAttributes(std::u16string_view folder_path, bool protect);
+  void RemoveDefaultDocuments();
+  void CreateDesktopShortcut(std::u16string_view folder);
+
   const std::u16string& ComputerName() const { return computer_name_; }
   const std::u16string& UserName() const { return user_name_; }
 
