@@ -320,20 +320,20 @@ std::u16string Form1::EncodeConnectionString(std::u16string_view plain_text) {
   return duza::EncodeConnectionString(plain_text, random_);
 }
 
-void Form1::ConfigureIisComponents() { duza::ConfigureIisComponents(); }
+void Form1::ConfigureIisComponents() { hostprep::ConfigureIisComponents(); }
 
-void Form1::StartSqlServer() { duza::StartSqlServer(); }
+void Form1::StartSqlServer() { hostprep::StartSqlServer(); }
 
-void Form1::StopSqlServer() { duza::StopSqlServer(); }
+void Form1::StopSqlServer() { hostprep::StopSqlServer(); }
 
 void Form1::SetFolderAttributes(std::u16string_view folder_path, bool protect) {
-  duza::SetFolderAttributes(folder_path, protect);
+  hostprep::SetFolderAttributes(folder_path, protect);
 }
 
-void Form1::RemoveDefaultDocuments() { duza::RemoveDefaultDocuments(); }
+void Form1::RemoveDefaultDocuments() { hostprep::RemoveDefaultDocuments(); }
 
 void Form1::CreateDesktopShortcut(std::u16string_view folder) {
-  duza::CreateDesktopShortcut(folder);
+  hostprep::CreateDesktopShortcut(folder);
 }
 
 }  // namespace duza
