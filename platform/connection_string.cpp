@@ -20,6 +20,15 @@ constexpr char16_t kBadInitStringSource[] = u"Microsoft OLE DB Service Component
 
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
 
+std::u16string ReplaceAll(std::u16string text, std::u16string_view what,
+                          std::u16string_view with) {
+  for (auto at = text.find(what); at != std::u16string::npos;
+       at = text.find(what, at + with.size())) {
+    text.replace(at, what.size(), with);
+  }
+  return text;
+}
+
 std::u16string_view TrimmedView(std::u16string_view text) {
   while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
   while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
@@ -85,7 +94,10 @@ class OdbcPairs {
     for (const auto& pair : pairs_) {
       text += pair.name;
       text += u'=';
-      text += QuoteOdbcValue(pair.value);
+      // The driver's name braced always, as driver managers' own examples write it.
+      text += SameKeyword(pair.name, u"Driver") && !pair.value.empty()
+                  ? u"{" + ReplaceAll(pair.value, u"}", u"}}") + u"}"
+                  : QuoteOdbcValue(pair.value);
       text += u';';
     }
     return text;
@@ -94,6 +106,21 @@ class OdbcPairs {
  private:
   std::vector<ConnectionProperty> pairs_;
 };
+
+// A value that a pass-through string gives in ODBC's own braces ("Driver={MariaDB Unicode}")
+// stands for what is inside them; it is braced again when the pairs are written.
+std::u16string OdbcValueOf(const std::u16string& value) {
+  if (value.size() < 2 || value.front() != u'{' || value.back() != u'}') return value;
+  std::u16string inner;
+  for (std::size_t i = 1; i + 1 < value.size(); ++i) {
+    inner += value[i];
+    if (value[i] == u'}') {
+      if (i + 2 >= value.size() || value[i + 1] != u'}') return value;  // not one braced token
+      ++i;
+    }
+  }
+  return inner;
+}
 
 bool IsOneOf(std::u16string_view name, std::initializer_list<std::u16string_view> names) {
   return std::any_of(names.begin(), names.end(),
@@ -204,7 +231,7 @@ std::u16string TranslateOdbc(const std::vector<ConnectionProperty>& properties) 
     } else if (SameKeyword(name, u"Initial Catalog")) {
       pairs.Set(u"DATABASE", value);
     } else {
-      pairs.Set(name, value);
+      pairs.Set(name, OdbcValueOf(value));
     }
   }
   std::u16string text = pairs.Format();
