@@ -10,12 +10,20 @@ else()
   include(GoogleTest)
 endif()
 
-# duza_add_test(name SOURCES ... LIBS ... [LABELS ...] [ENVIRONMENT VAR=value ...] [WINDOWS])
+# The MariaDB server that database suites share: started once per ctest run by the test
+# `mariadb_start` (fixture `mariadb`, tests/db), stopped by `mariadb_stop`. Suites find
+# its port and logins through DUZA_MARIADB_STATE (tests/support/mariadb_state.h).
+set(DUZA_MARIADB_STATE_DIR ${CMAKE_BINARY_DIR}/tests/mariadb-state)
+
+# duza_add_test(name SOURCES ... LIBS ... [LABELS ...] [ENVIRONMENT VAR=value ...]
+#               [WINDOWS] [MARIADB])
 # A test program. Natively each test case is its own ctest entry; in the cross build the
 # whole program is one entry, since every start of wine costs about a second.
-# WINDOWS marks suites that also run in the cross build.
+# WINDOWS marks suites that also run in the cross build. MARIADB marks suites that need
+# the shared MariaDB server: they are labelled `db`, and hold the lock `mariadb` while they
+# run, since they share its databases (VIVI.FINPERIOD is one fixed name).
 function(duza_add_test name)
-  cmake_parse_arguments(ARG "WINDOWS" "" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
+  cmake_parse_arguments(ARG "WINDOWS;MARIADB" "" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
   if(CMAKE_CROSSCOMPILING AND NOT ARG_WINDOWS)
     return()
   endif()
@@ -31,6 +39,14 @@ function(duza_add_test name)
     set_tests_properties(${name} PROPERTIES LABELS "${labels}" TIMEOUT 300
       ENVIRONMENT "${environment}")
   else()
+    if(ARG_MARIADB)
+      list(APPEND labels db)
+      target_link_libraries(${name} PRIVATE duza_test_mariadb)
+      gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST NO_PRETTY_VALUES
+        PROPERTIES LABELS "${labels}" TIMEOUT 120 FIXTURES_REQUIRED mariadb
+          RESOURCE_LOCK mariadb ENVIRONMENT "DUZA_MARIADB_STATE=${DUZA_MARIADB_STATE_DIR}")
+      return()
+    endif()
     if(NOT labels)
       set(labels native)
     endif()

@@ -17,7 +17,20 @@ namespace ado {
 inline constexpr std::int32_t kUnspecifiedError = -2147467259;  // 0x80004005
 inline constexpr std::int32_t kCommandFailed = -2147217900;     // 0x80040E14
 inline constexpr std::int32_t kProviderNotFound = 3706;
+inline constexpr std::int32_t kObjectClosed = 3704;
+inline constexpr std::int32_t kObjectOpen = 3705;
+inline constexpr std::int32_t kBadInitString = -2147217805;  // 0x80040E73
 inline constexpr std::int32_t kUnspecifiedOptions = -1;
+
+// ADO's own texts for the failures it raises itself, and the source it gives them.
+inline constexpr char16_t kProviderNotFoundText[] =
+    u"Provider cannot be found. It may not be properly installed.";
+inline constexpr char16_t kObjectClosedText[] =
+    u"Operation is not allowed when the object is closed.";
+inline constexpr char16_t kObjectOpenText[] = u"Operation is not allowed when the object is open.";
+inline constexpr char16_t kBadInitStringText[] =
+    u"Format of the initialization string does not conform to the OLE DB specification.";
+inline constexpr char16_t kConnectionSource[] = u"ADODB.Connection";
 }  // namespace ado
 
 // One entry of the Errors collection: one diagnostic record of the failing call.

@@ -1,0 +1,51 @@
+// The real connection: ADO's Connection over ODBC (unixODBC on Linux, the system's driver
+// manager on Windows). The OLE DB connection string is translated as connection_string.h
+// describes; each entry of Errors is one diagnostic record of the call that failed.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/connection.h"
+
+namespace duza {
+
+class OdbcConnection final : public Connection {
+ public:
+  OdbcConnection();
+  // Disconnects when still open (ADO does so when the last reference goes); never throws.
+  ~OdbcConnection() override;
+  OdbcConnection(const OdbcConnection&) = delete;
+  OdbcConnection& operator=(const OdbcConnection&) = delete;
+
+  // Raises ado::kBadInitString or ado::kProviderNotFound for a string it cannot use,
+  // ado::kObjectOpen when already open, and ado::kUnspecifiedError with the driver's first
+  // record when the driver cannot connect. The login waits at most the string's Connect
+  // Timeout, 15 seconds when it gives none.
+  void Open(std::u16string_view connection_string, std::u16string_view user_id = {},
+            std::u16string_view password = {},
+            std::int32_t options = ado::kUnspecifiedOptions) override;
+
+  // Raises ado::kObjectClosed when not open and ado::kCommandFailed with the driver's first
+  // record when the statement fails. A statement may run for 30 seconds at most.
+  // `options` is accepted and not used: every statement runs synchronously.
+  void Execute(std::u16string_view command_text,
+               std::int32_t options = ado::kUnspecifiedOptions) override;
+
+  // Raises ado::kObjectClosed when not open.
+  void Close() override;
+
+  const std::vector<ConnectionError>& Errors() const override { return errors_; }
+
+ private:
+  struct Session;  // the ODBC handles of one open connection
+  std::unique_ptr<Session> session_;
+  std::vector<ConnectionError> errors_;
+  std::u16string error_source_;
+};
+
+std::unique_ptr<Connection> CreateOdbcConnection();
+ConnectionFactory MakeOdbcConnectionFactory();
+
+}  // namespace duza

@@ -1,0 +1,106 @@
+// The ODBC connection where no database is involved: its own refusals, and the driver
+// manager's answer for a driver that is not installed (unixODBC natively, the Windows
+// driver manager under wine).
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/error.h"
+#include "platform/odbc_connection.h"
+#include "platform/text.h"
+
+namespace duza {
+namespace {
+
+std::string Utf8(std::u16string_view text) { return Utf8FromUtf16(text); }
+
+template <class Call>
+PlatformError RaisedBy(Call&& call) {
+  try {
+    call();
+  } catch (const PlatformError& error) {
+    return error;
+  }
+  ADD_FAILURE() << "nothing was raised";
+  return PlatformError(0, u"(nothing raised)");
+}
+
+TEST(ClosedConnectionTest, ExecuteAndCloseAreRefused) {
+  const auto connection = MakeOdbcConnectionFactory()();
+  ASSERT_NE(connection, nullptr);
+  for (const auto& error : {RaisedBy([&] { connection->Execute(u"SELECT 1"); }),
+                            RaisedBy([&] { connection->Close(); })}) {
+    EXPECT_EQ(error.number(), ado::kObjectClosed);
+    EXPECT_EQ(Utf8(error.description()), "Operation is not allowed when the object is closed.");
+    EXPECT_EQ(error.source(), u"ADODB.Connection");
+  }
+  EXPECT_TRUE(connection->Errors().empty());
+}
+
+struct RefusedStringCase {
+  std::string name;
+  std::u16string connection_string;
+  std::int32_t number;
+  std::u16string description;
+};
+
+class RefusedStringTest : public ::testing::TestWithParam<RefusedStringCase> {};
+
+TEST_P(RefusedStringTest, OpenRaisesWithoutProviderRecords) {
+  OdbcConnection connection;
+  const PlatformError error = RaisedBy([&] { connection.Open(GetParam().connection_string); });
+  EXPECT_EQ(error.number(), GetParam().number);
+  EXPECT_EQ(Utf8(error.description()), Utf8(GetParam().description));
+  EXPECT_TRUE(connection.Errors().empty());
+  EXPECT_EQ(RaisedBy([&] { connection.Execute(u"SELECT 1"); }).number(), ado::kObjectClosed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, RefusedStringTest,
+    ::testing::Values(
+        RefusedStringCase{"UnknownProvider",
+                          u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\db.mdb",
+                          ado::kProviderNotFound,
+                          u"Provider cannot be found. It may not be properly installed."},
+        RefusedStringCase{"Malformed", u"Provider=SQLOLEDB;Data Source", ado::kBadInitString,
+                          ado::kBadInitStringText}),
+    [](const ::testing::TestParamInfo<RefusedStringCase>& info) { return info.param.name; });
+
+struct DriverManagerCase {
+  std::string name;
+  std::u16string connection_string;
+  std::u16string sql_state;  // empty: whatever the driver manager says
+};
+
+class DriverManagerTest : public ::testing::TestWithParam<DriverManagerCase> {};
+
+TEST_P(DriverManagerTest, ItsRecordsFailTheOpen) {
+  OdbcConnection connection;
+  const PlatformError error = RaisedBy([&] { connection.Open(GetParam().connection_string); });
+  EXPECT_EQ(error.number(), ado::kUnspecifiedError);
+  EXPECT_EQ(error.source(), u"Microsoft OLE DB Provider for ODBC Drivers");
+  ASSERT_FALSE(connection.Errors().empty());
+  const ConnectionError& first = connection.Errors().front();
+  if (!GetParam().sql_state.empty()) {
+    EXPECT_EQ(Utf8(first.sql_state), Utf8(GetParam().sql_state));
+  }
+  EXPECT_EQ(first.sql_state.size(), 5u);
+  EXPECT_FALSE(first.description.empty());
+  EXPECT_EQ(Utf8(error.description()), Utf8(first.description));
+  EXPECT_EQ(RaisedBy([&] { connection.Execute(u"SELECT 1"); }).number(), ado::kObjectClosed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, DriverManagerTest,
+    ::testing::Values(
+        // ADO's ODBC provider reads Data Source as the data source name.
+        DriverManagerCase{"DataSourceNotDefined", u"Provider=MSDASQL;Data Source=Duza No Such DSN",
+                          u"IM002"},
+        DriverManagerCase{"DsnNotDefined", u"DSN=DuzaNoSuchDsn;UID=a", u"IM002"},
+        DriverManagerCase{"DriverNotInstalled",
+                          u"Provider=MSDASQL;Driver={Duza No Such Driver};Server=127.0.0.1;", u""}),
+    [](const ::testing::TestParamInfo<DriverManagerCase>& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace duza
