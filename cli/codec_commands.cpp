@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/logon_options.h"
 #include "cli/subcommand.h"
 #include "platform/error.h"
 #include "platform/text.h"
@@ -17,14 +18,7 @@
 namespace duza::cli {
 namespace {
 
-// The window's design-time texts: the data directory and the client code only have to be
-// non-empty for a run to go on, and the web directory is what the window proposes.
-constexpr std::u16string_view kDefaultClient = u"VIVI";
-constexpr std::u16string_view kDefaultDataDirectory = u"D:\\RAZ";
-constexpr std::string_view kDefaultWebDirectory = "C:\\Inetpub\\wwwroot";
 constexpr std::u16string_view kPasswordMask = u"***";
-
-bool IsOption(const std::string& arg) { return arg.size() > 1 && arg[0] == '-'; }
 
 // The one operand of encode and decode; "--" lets an operand start with '-'.
 std::optional<std::string> SingleOperand(const std::vector<std::string>& args,
@@ -63,71 +57,8 @@ int RunDecode(const std::vector<std::string>& args, Streams& streams) {
   return kExitOk;
 }
 
-struct ConnectionStringOptions {
-  std::string web_directory{kDefaultWebDirectory};
-  std::optional<std::string> sql_login;
-  bool password_stdin = false;
-  bool show_password = false;
-};
-
-// Nothing when the command line is wrong (already reported).
-std::optional<ConnectionStringOptions> ParseConnectionStringOptions(
-    const std::vector<std::string>& args, Streams& streams) {
-  ConnectionStringOptions options;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    std::string name = args[i];
-    std::optional<std::string> inline_value;
-    if (const auto equals = name.find('='); name.rfind("--", 0) == 0 && equals != std::string::npos) {
-      inline_value = name.substr(equals + 1);
-      name.resize(equals);
-    }
-    const auto value = [&]() -> std::optional<std::string> {
-      if (inline_value) return inline_value;
-      if (i + 1 < args.size()) return args[++i];
-      ReportUsage("option '" + name + "' needs a value", streams);
-      return std::nullopt;
-    };
-    const auto no_value = [&] {
-      if (inline_value) ReportUsage("option '" + name + "' takes no value", streams);
-      return !inline_value;
-    };
-    if (name == "--web-dir") {
-      const auto dir = value();
-      if (!dir) return std::nullopt;
-      options.web_directory = *dir;
-    } else if (name == "--sql-login") {
-      options.sql_login = value();
-      if (!options.sql_login) return std::nullopt;
-    } else if (name == "--password-stdin") {
-      if (!no_value()) return std::nullopt;
-      options.password_stdin = true;
-    } else if (name == "--show-password") {
-      if (!no_value()) return std::nullopt;
-      options.show_password = true;
-    } else {
-      ReportUsage(IsOption(name) ? "unknown option '" + name + "'"
-                                 : "unexpected argument '" + name + "'",
-                  streams);
-      return std::nullopt;
-    }
-  }
-  if (options.sql_login.has_value() != options.password_stdin) {
-    ReportUsage("--sql-login and --password-stdin go together", streams);
-    return std::nullopt;
-  }
-  return options;
-}
-
-// One line of standard input without its line end; no input at all is the empty password.
-std::string ReadPasswordLine(std::istream& in) {
-  std::string line;
-  std::getline(in, line);
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return line;
-}
-
 int RunConnectionString(const std::vector<std::string>& args, Streams& streams) {
-  const auto options = ParseConnectionStringOptions(args, streams);
+  const auto options = ParseLogonOptions(args, streams, /*allow_show_password=*/true);
   if (!options) return kExitUsage;
 
   const std::u16string web_directory_typed = Utf16FromUtf8(options->web_directory);
