@@ -2,16 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/text.h"
-#include "settings/codec.h"
 #include "tests/app/recording_view.h"
 #include "tests/app/scripted_connection.h"
+#include "tests/support/web_directory.h"
 
 namespace duza {
 namespace {
@@ -45,26 +45,9 @@ const std::u16string S1(kCreateFinPeriod);
 const std::u16string S2(kCreateFinPeriod2Pos);
 const std::u16string kOk(kUpdateSucceededStatus);
 
-struct FixedDraws : RandomSource {
-  double NextUnit() override { return 0.5; }
-};
-
 class UpdateRunTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    directory_ = std::filesystem::temp_directory_path() /
-                 ("duza-run-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                  "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(directory_);
-    std::filesystem::create_directories(directory_);
-    FixedDraws draws;
-    std::ofstream(directory_ / "web.config", std::ios::binary)
-        << "<configuration>\r\n  <appSettings>\r\n    <add key=\"VAREDO\" value=\""
-        << Utf8FromUtf16(EncodeConnectionString(kStored, draws)) << "\" />\r\n"
-        << "  </appSettings>\r\n</configuration>\r\n";
-    view_.web_directory = Utf16FromUtf8(directory_.string()) + u"\\";
-  }
-  void TearDown() override { std::filesystem::remove_all(directory_); }
+  void SetUp() override { view_.web_directory = web_.Typed(); }
 
   UpdateOutcome Run(ConnectionScript script) {
     return RunSchemaUpdate(view_, [this, script] {
@@ -73,7 +56,7 @@ class UpdateRunTest : public ::testing::Test {
     });
   }
 
-  std::filesystem::path directory_;
+  testing::TempWebDirectory web_{kStored};
   RecordingView view_;
   std::vector<std::u16string> calls_;
   int connections_made_ = 0;
@@ -204,7 +187,7 @@ TEST_F(UpdateRunTest, EmptyClientLineComesFirst) {
 }
 
 TEST_F(UpdateRunTest, MissingWebConfigFailsWithoutConnecting) {
-  std::filesystem::remove(directory_ / "web.config");
+  std::filesystem::remove(web_.path() / "web.config");
   EXPECT_EQ(Run({}), UpdateOutcome::kFailed);
   EXPECT_EQ(view_.events,
             (std::vector<std::u16string>{u"width:6735", u"enable StatusBox",
