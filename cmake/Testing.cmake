@@ -40,7 +40,8 @@ function(duza_add_test name)
       ENVIRONMENT "${environment}")
   else()
     if(ARG_MARIADB)
-      list(APPEND labels db)
+      # One label only: a list would be split up on its way to the discovered tests.
+      set(labels db)
       target_link_libraries(${name} PRIVATE duza_test_mariadb)
       gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST NO_PRETTY_VALUES
         PROPERTIES LABELS "${labels}" TIMEOUT 120 FIXTURES_REQUIRED mariadb
