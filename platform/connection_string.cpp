@@ -20,8 +20,7 @@ constexpr char16_t kBadInitStringSource[] = u"Microsoft OLE DB Service Component
 
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
 
-std::u16string ReplaceAll(std::u16string text, std::u16string_view what,
-                          std::u16string_view with) {
+std::u16string ReplaceAll(std::u16string text, std::u16string_view what, std::u16string_view with) {
   for (auto at = text.find(what); at != std::u16string::npos;
        at = text.find(what, at + with.size())) {
     text.replace(at, what.size(), with);
@@ -209,6 +208,10 @@ std::u16string TranslateSqlServer(const std::vector<ConnectionProperty>& propert
     }
     // Everything else is a property of the OLE DB provider only.
   }
+  // FreeTDS's default, "auto", tries one protocol version after another and then waits
+  // for a silent server without any limit; a fixed version keeps the login timeout. 7.4 is
+  // SQL Server 2012's; older servers answer it with their own version.
+  if (freetds) pairs.Set(u"TDS_Version", u"7.4");
   return pairs.Format();
 }
 
@@ -430,8 +433,7 @@ ProviderKind ProviderKindOf(std::u16string_view provider) {
   if (name == u"sqloledb" || is_family(u"sqlncli") || is_family(u"msoledbsql")) {
     return ProviderKind::kSqlServer;
   }
-  throw PlatformError(ado::kProviderNotFound, ado::kProviderNotFoundText,
-                      ado::kConnectionSource);
+  throw PlatformError(ado::kProviderNotFound, ado::kProviderNotFoundText, ado::kConnectionSource);
 }
 
 OdbcConnectRequest TranslateToOdbc(std::u16string_view ole_db, std::u16string_view user_id,

@@ -83,9 +83,9 @@ enum class ProviderKind {
 // What the connection needs to connect over ODBC.
 struct OdbcConnectRequest {
   ProviderKind provider = ProviderKind::kOdbc;
-  std::u16string connection_string;       // for SQLDriverConnect
+  std::u16string connection_string;  // for SQLDriverConnect
   std::int32_t login_timeout_seconds = 15;
-  std::u16string error_source;            // the provider's name, as ADO shows it
+  std::u16string error_source;  // the provider's name, as ADO shows it
 };
 
 inline constexpr std::int32_t kDefaultLoginTimeoutSeconds = 15;

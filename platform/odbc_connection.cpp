@@ -89,8 +89,8 @@ std::vector<std::u16string> InstalledDrivers(SQLHENV env) {
     SQLSMALLINT name_length = 0;
     SQLSMALLINT attributes_length = 0;
     const SQLRETURN rc =
-        SQLDriversW(env, direction, Wide(name), static_cast<SQLSMALLINT>(name.size()),
-                    &name_length, attributes, 1024, &attributes_length);
+        SQLDriversW(env, direction, Wide(name), static_cast<SQLSMALLINT>(name.size()), &name_length,
+                    attributes, 1024, &attributes_length);
     if (!Succeeded(rc)) break;
     name.resize(std::min<std::size_t>(name_length < 0 ? 0 : name_length, name.size() - 1));
     names.push_back(std::move(name));
@@ -122,8 +122,7 @@ void Check(SQLRETURN rc, SQLSMALLINT type, SQLHANDLE handle, std::int32_t number
            const std::u16string& source, std::vector<ConnectionError>& errors) {
   if (Succeeded(rc)) return;
   errors = DiagnosticRecords(type, handle);
-  throw PlatformError(number, errors.empty() ? kNoRecordText : errors.front().description,
-                      source);
+  throw PlatformError(number, errors.empty() ? kNoRecordText : errors.front().description, source);
 }
 
 SQLPOINTER IntegerAttribute(std::int32_t value) {
@@ -192,8 +191,7 @@ void OdbcConnection::Execute(std::u16string_view command_text, std::int32_t /*op
 
   std::u16string text(command_text);
   if (text.size() > static_cast<std::size_t>(std::numeric_limits<SQLINTEGER>::max())) {
-    throw PlatformError(ado::kCommandFailed, StandardDescription(err::kOutOfMemory),
-                        error_source_);
+    throw PlatformError(ado::kCommandFailed, StandardDescription(err::kOutOfMemory), error_source_);
   }
   const SQLRETURN rc =
       SQLExecDirectW(statement.get(), Wide(text), static_cast<SQLINTEGER>(text.size()));

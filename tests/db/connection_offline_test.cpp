@@ -59,10 +59,9 @@ TEST_P(RefusedStringTest, OpenRaisesWithoutProviderRecords) {
 INSTANTIATE_TEST_SUITE_P(
     Table, RefusedStringTest,
     ::testing::Values(
-        RefusedStringCase{"UnknownProvider",
-                          u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\db.mdb",
-                          ado::kProviderNotFound,
-                          u"Provider cannot be found. It may not be properly installed."},
+        RefusedStringCase{
+            "UnknownProvider", u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\db.mdb",
+            ado::kProviderNotFound, u"Provider cannot be found. It may not be properly installed."},
         RefusedStringCase{"Malformed", u"Provider=SQLOLEDB;Data Source", ado::kBadInitString,
                           ado::kBadInitStringText}),
     [](const ::testing::TestParamInfo<RefusedStringCase>& info) { return info.param.name; });
