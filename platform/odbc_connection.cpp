@@ -6,6 +6,7 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <utility>
@@ -48,8 +49,10 @@ std::vector<ConnectionError> DiagnosticRecords(SQLSMALLINT type, SQLHANDLE handl
       record.sql_state += static_cast<char16_t>(c);
     }
     record.native_error = static_cast<std::int32_t>(native_error);
+    // The reported length, but never past the terminator: some drivers count bytes.
     const auto size = std::min<std::size_t>(length < 0 ? 0 : length, message.size() - 1);
     record.description.assign(message.data(), size);
+    record.description.resize(std::min(record.description.find(u'\0'), size));
     records.push_back(std::move(record));
     if (number == std::numeric_limits<SQLSMALLINT>::max()) break;
   }

@@ -70,6 +70,18 @@ TEST(OdbcDiagnosticsTest, EveryRecordOfAFailedStatementIsOneEntry) {
   EXPECT_TRUE(connection.Errors().empty());
 }
 
+TEST(OdbcDiagnosticsTest, LongMessagesAreReadWhole) {
+  OdbcConnection connection;
+  connection.Open(ScriptedDriver());
+  const PlatformError error = RaisedBy([&] { connection.Execute(u"LONG FAIL"); });
+  ASSERT_EQ(connection.Errors().size(), 1u);
+  const std::u16string& text = connection.Errors()[0].description;
+  EXPECT_EQ(text.size(), 1500u);
+  EXPECT_TRUE(text.starts_with(u"[Scripted][SQL Server]0123456789")) << Utf8(text);
+  EXPECT_TRUE(text.ends_with(u"!")) << Utf8(text);
+  EXPECT_EQ(error.description(), text);
+}
+
 TEST(OdbcDiagnosticsTest, FailureInALaterResultFailsTheStatement) {
   OdbcConnection connection;
   connection.Open(ScriptedDriver());

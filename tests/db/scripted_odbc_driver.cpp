@@ -8,6 +8,7 @@
 //   "PRINT"        succeeds with one informational record
 //   "NO ROWS"      answers SQL_NO_DATA, as FreeTDS does for a statement without rows
 //   "FAIL"         fails with two records
+//   "LONG FAIL"    fails with one record of 1500 characters
 //   "ROWS THEN FAIL"  succeeds, then fails with one record when the next result is asked for
 //   anything else  succeeds without records
 // Connection strings: "Login=fail" fails the login with two records; otherwise the login
@@ -126,6 +127,12 @@ SQLRETURN SQL_API SQLExecDirectW(SQLHSTMT statement, SQLWCHAR* text, SQLINTEGER 
                   u"[Scripted][SQL Server]There is already an object named 'FINPERIOD' in the "
                   u"database."},
                  {u"42000", 1750, u"[Scripted][SQL Server]Could not create constraint."}});
+  }
+  if (command == u"LONG FAIL") {
+    std::u16string text = u"[Scripted][SQL Server]";
+    while (text.size() < 1499) text += u"0123456789";
+    text.resize(1499);
+    return With(handle, SQL_ERROR, {{u"42000", 1, text + u"!"}});
   }
   if (command == u"ROWS THEN FAIL") handle->fail_on_more_results = true;
   return With(handle, SQL_SUCCESS, {});
