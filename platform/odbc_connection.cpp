@@ -198,8 +198,10 @@ void OdbcConnection::Execute(std::u16string_view command_text, std::int32_t /*op
   }
   const SQLRETURN rc =
       SQLExecDirectW(statement.get(), Wide(text), static_cast<SQLINTEGER>(text.size()));
-  if (rc == SQL_NO_DATA) return;  // a statement that touches no rows, as FreeTDS says
-  Check(rc, SQL_HANDLE_STMT, statement.get(), ado::kCommandFailed, error_source_, errors_);
+  // SQL_NO_DATA: a statement that touches no rows, as FreeTDS says of a CREATE TABLE.
+  if (rc != SQL_NO_DATA) {
+    Check(rc, SQL_HANDLE_STMT, statement.get(), ado::kCommandFailed, error_source_, errors_);
+  }
   // Discard every result; a later statement of a batch may still fail here.
   while (true) {
     const SQLRETURN more = SQLMoreResults(statement.get());

@@ -82,15 +82,25 @@ TEST(OdbcDiagnosticsTest, LongMessagesAreReadWhole) {
   EXPECT_EQ(error.description(), text);
 }
 
-TEST(OdbcDiagnosticsTest, FailureInALaterResultFailsTheStatement) {
+class LaterResultTest : public ::testing::TestWithParam<const char16_t*> {};
+
+// The first statement of a batch succeeds (with rows, or touching none), a later one fails.
+TEST_P(LaterResultTest, FailureInALaterResultFailsTheStatement) {
   OdbcConnection connection;
   connection.Open(ScriptedDriver());
-  const PlatformError error = RaisedBy([&] { connection.Execute(u"ROWS THEN FAIL"); });
+  const PlatformError error = RaisedBy([&] { connection.Execute(GetParam()); });
   EXPECT_EQ(error.number(), ado::kCommandFailed);
   ASSERT_EQ(connection.Errors().size(), 1u);
   EXPECT_EQ(connection.Errors()[0].sql_state, u"22012");
   EXPECT_EQ(Utf8(error.description()), "[Scripted][SQL Server]Divide by zero error encountered.");
 }
+
+INSTANTIATE_TEST_SUITE_P(Batch, LaterResultTest,
+                         ::testing::Values(u"ROWS THEN FAIL", u"NO ROWS THEN FAIL"),
+                         [](const ::testing::TestParamInfo<const char16_t*>& info) {
+                           return info.index == 0 ? std::string("AfterRows")
+                                                  : std::string("AfterNoData");
+                         });
 
 TEST(OdbcDiagnosticsTest, EveryRecordOfAFailedLoginIsOneEntryEvenAnInformationalOne) {
   OdbcConnection connection;

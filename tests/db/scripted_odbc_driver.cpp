@@ -10,6 +10,7 @@
 //   "FAIL"         fails with two records
 //   "LONG FAIL"    fails with one record of 1500 characters
 //   "ROWS THEN FAIL"  succeeds, then fails with one record when the next result is asked for
+//   "NO ROWS THEN FAIL"  answers SQL_NO_DATA, then fails like "ROWS THEN FAIL"
 //   anything else  succeeds without records
 // Connection strings: "Login=fail" fails the login with two records; otherwise the login
 // succeeds with two informational records.
@@ -121,6 +122,10 @@ SQLRETURN SQL_API SQLExecDirectW(SQLHSTMT statement, SQLWCHAR* text, SQLINTEGER 
     return With(handle, SQL_SUCCESS_WITH_INFO, {{u"01000", 0, u"[Scripted][SQL Server]note"}});
   }
   if (command == u"NO ROWS") return With(handle, SQL_NO_DATA, {});
+  if (command == u"NO ROWS THEN FAIL") {
+    handle->fail_on_more_results = true;
+    return With(handle, SQL_NO_DATA, {});
+  }
   if (command == u"FAIL") {
     return With(handle, SQL_ERROR,
                 {{u"42S01", 2714,
