@@ -20,13 +20,14 @@ constexpr char16_t kBadInitStringSource[] = u"Microsoft OLE DB Service Component
 
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
 
-std::u16string ReplaceAll(std::u16string text, std::u16string_view what,
-                          std::u16string_view with) {
-  for (auto at = text.find(what); at != std::u16string::npos;
-       at = text.find(what, at + with.size())) {
-    text.replace(at, what.size(), with);
+std::u16string BracedOdbcValue(std::u16string_view value) {
+  std::u16string braced(1, u'{');
+  for (char16_t c : value) {
+    braced += c;
+    if (c == u'}') braced += c;
   }
-  return text;
+  braced += u'}';
+  return braced;
 }
 
 std::u16string_view TrimmedView(std::u16string_view text) {
@@ -95,9 +96,8 @@ class OdbcPairs {
       text += pair.name;
       text += u'=';
       // The driver's name braced always, as driver managers' own examples write it.
-      text += SameKeyword(pair.name, u"Driver") && !pair.value.empty()
-                  ? u"{" + ReplaceAll(pair.value, u"}", u"}}") + u"}"
-                  : QuoteOdbcValue(pair.value);
+      text += SameKeyword(pair.name, u"Driver") && !pair.value.empty() ? BracedOdbcValue(pair.value)
+                                                                       : QuoteOdbcValue(pair.value);
       text += u';';
     }
     return text;
@@ -209,6 +209,10 @@ std::u16string TranslateSqlServer(const std::vector<ConnectionProperty>& propert
     }
     // Everything else is a property of the OLE DB provider only.
   }
+  // FreeTDS's default, "auto", tries one protocol version after another and then waits
+  // for a silent server without any limit; a fixed version keeps the login timeout. 7.4 is
+  // SQL Server 2012's; older servers answer it with their own version.
+  if (freetds) pairs.Set(u"TDS_Version", u"7.4");
   return pairs.Format();
 }
 
@@ -364,14 +368,7 @@ std::u16string QuoteOdbcValue(std::u16string_view value) {
   const bool needs_braces =
       !value.empty() && (value.find_first_of(u";{}=") != std::u16string_view::npos ||
                          IsBlank(value.front()) || IsBlank(value.back()));
-  if (!needs_braces) return std::u16string(value);
-  std::u16string braced(1, u'{');
-  for (char16_t c : value) {
-    braced += c;
-    if (c == u'}') braced += c;
-  }
-  braced += u'}';
-  return braced;
+  return needs_braces ? BracedOdbcValue(value) : std::u16string(value);
 }
 
 std::vector<ConnectionProperty> ParseOdbcConnectionString(std::u16string_view text) {
@@ -430,8 +427,7 @@ ProviderKind ProviderKindOf(std::u16string_view provider) {
   if (name == u"sqloledb" || is_family(u"sqlncli") || is_family(u"msoledbsql")) {
     return ProviderKind::kSqlServer;
   }
-  throw PlatformError(ado::kProviderNotFound, ado::kProviderNotFoundText,
-                      ado::kConnectionSource);
+  throw PlatformError(ado::kProviderNotFound, ado::kProviderNotFoundText, ado::kConnectionSource);
 }
 
 OdbcConnectRequest TranslateToOdbc(std::u16string_view ole_db, std::u16string_view user_id,

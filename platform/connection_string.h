@@ -3,7 +3,7 @@
 //
 // OLE DB format, as read here:
 //   string   = { segment ";" } [ segment ]
-//   segment  = blanks | name "=" value
+//   segment  = blanks | name "=" value          (blanks: spaces and tabs)
 // - Names are trimmed of blanks and compared case-insensitively; "==" inside a name stands
 //   for one '='. A segment that is not blank but has no '=' in it, or whose name is empty,
 //   makes the whole string malformed.
@@ -23,15 +23,20 @@
 //   Security (SSPI, True, Yes) / Trusted_Connection (Yes, True) -> Trusted_Connection=Yes,
 //   Application Name -> APP, Workstation ID -> WSID. For FreeTDS, which takes no
 //   "host,port", that form becomes Server=host;Port=port; "host\instance" is passed as it
-//   is (FreeTDS asks the server's browser service for the instance's port). Every other
+//   is (FreeTDS asks the server's browser service for the instance's port); a "tcp:" prefix
+//   goes and "(local)" or "." becomes localhost. The protocol
+//   version is fixed at TDS 7.4 (FreeTDS's "auto" ignores the login timeout). Every other
 //   keyword is OLE DB's alone (Persist Security Info, Auto Translate, Packet Size, ...) and
 //   is dropped.
 // - Provider MSDASQL, or no Provider at all (ADO's default is MSDASQL), passes the ODBC
 //   keywords through, with OLE DB's own names for them mapped the way MSDASQL maps them:
 //   Data Source -> DSN, User ID -> UID, Password -> PWD, Initial Catalog -> DATABASE;
-//   Extended Properties, an ODBC string itself, is appended as it is.
+//   Extended Properties, an ODBC string itself, is appended as it is; Persist Security Info,
+//   OLE DB Services and Prompt, which only the provider reads, are dropped. A value written
+//   in ODBC's braces ("Driver={MariaDB Unicode}") keeps its meaning.
 // - Connect Timeout / Connection Timeout is never passed to the driver: it becomes the
-//   login timeout (ADO's default 15 seconds when absent; 0 waits without limit).
+//   login timeout (ADO's default 15 seconds when absent; 0 waits without limit); a value
+//   that is not a whole number of seconds makes the string malformed.
 // - Any other provider raises ado::kProviderNotFound.
 // The user name and password given to Open, when not empty, replace those of the string.
 #pragma once
@@ -83,9 +88,9 @@ enum class ProviderKind {
 // What the connection needs to connect over ODBC.
 struct OdbcConnectRequest {
   ProviderKind provider = ProviderKind::kOdbc;
-  std::u16string connection_string;       // for SQLDriverConnect
+  std::u16string connection_string;  // for SQLDriverConnect
   std::int32_t login_timeout_seconds = 15;
-  std::u16string error_source;            // the provider's name, as ADO shows it
+  std::u16string error_source;  // the provider's name, as ADO shows it
 };
 
 inline constexpr std::int32_t kDefaultLoginTimeoutSeconds = 15;

@@ -6,6 +6,7 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <utility>
@@ -48,8 +49,10 @@ std::vector<ConnectionError> DiagnosticRecords(SQLSMALLINT type, SQLHANDLE handl
       record.sql_state += static_cast<char16_t>(c);
     }
     record.native_error = static_cast<std::int32_t>(native_error);
+    // The reported length, but never past the terminator: some drivers count bytes.
     const auto size = std::min<std::size_t>(length < 0 ? 0 : length, message.size() - 1);
     record.description.assign(message.data(), size);
+    record.description.resize(std::min(record.description.find(u'\0'), size));
     records.push_back(std::move(record));
     if (number == std::numeric_limits<SQLSMALLINT>::max()) break;
   }
@@ -89,8 +92,8 @@ std::vector<std::u16string> InstalledDrivers(SQLHENV env) {
     SQLSMALLINT name_length = 0;
     SQLSMALLINT attributes_length = 0;
     const SQLRETURN rc =
-        SQLDriversW(env, direction, Wide(name), static_cast<SQLSMALLINT>(name.size()),
-                    &name_length, attributes, 1024, &attributes_length);
+        SQLDriversW(env, direction, Wide(name), static_cast<SQLSMALLINT>(name.size()), &name_length,
+                    attributes, 1024, &attributes_length);
     if (!Succeeded(rc)) break;
     name.resize(std::min<std::size_t>(name_length < 0 ? 0 : name_length, name.size() - 1));
     names.push_back(std::move(name));
@@ -122,8 +125,7 @@ void Check(SQLRETURN rc, SQLSMALLINT type, SQLHANDLE handle, std::int32_t number
            const std::u16string& source, std::vector<ConnectionError>& errors) {
   if (Succeeded(rc)) return;
   errors = DiagnosticRecords(type, handle);
-  throw PlatformError(number, errors.empty() ? kNoRecordText : errors.front().description,
-                      source);
+  throw PlatformError(number, errors.empty() ? kNoRecordText : errors.front().description, source);
 }
 
 SQLPOINTER IntegerAttribute(std::int32_t value) {
@@ -192,13 +194,14 @@ void OdbcConnection::Execute(std::u16string_view command_text, std::int32_t /*op
 
   std::u16string text(command_text);
   if (text.size() > static_cast<std::size_t>(std::numeric_limits<SQLINTEGER>::max())) {
-    throw PlatformError(ado::kCommandFailed, StandardDescription(err::kOutOfMemory),
-                        error_source_);
+    throw PlatformError(ado::kCommandFailed, StandardDescription(err::kOutOfMemory), error_source_);
   }
   const SQLRETURN rc =
       SQLExecDirectW(statement.get(), Wide(text), static_cast<SQLINTEGER>(text.size()));
-  if (rc == SQL_NO_DATA) return;  // a statement that touches no rows, as FreeTDS says
-  Check(rc, SQL_HANDLE_STMT, statement.get(), ado::kCommandFailed, error_source_, errors_);
+  // SQL_NO_DATA: a statement that touches no rows, as FreeTDS says of a CREATE TABLE.
+  if (rc != SQL_NO_DATA) {
+    Check(rc, SQL_HANDLE_STMT, statement.get(), ado::kCommandFailed, error_source_, errors_);
+  }
   // Discard every result; a later statement of a batch may still fail here.
   while (true) {
     const SQLRETURN more = SQLMoreResults(statement.get());

@@ -3,17 +3,19 @@
 // reaches FreeTDS in a form it reads and that its records come back as ADO's would.
 
 #include <arpa/inet.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
 #include <string>
+#include <thread>
 
 #include "platform/error.h"
 #include "platform/odbc_connection.h"
 #include "platform/text.h"
+#include "tests/support/closed_port.h"
 #include "tests/support/raises.h"
 
 namespace duza {
@@ -21,33 +23,7 @@ namespace {
 
 std::string Utf8(std::u16string_view text) { return Utf8FromUtf16(text); }
 
-// A TCP port on 127.0.0.1 that is bound but not listening, so connecting to it is refused
-// and no other program can start listening on it while the test runs.
-class ClosedPort {
- public:
-  ClosedPort() {
-    fd_ = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (fd_ < 0 || bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-      ADD_FAILURE() << "cannot reserve a port";
-    }
-    port_ = ntohs(address.sin_port);
-  }
-  ~ClosedPort() {
-    if (fd_ >= 0) close(fd_);
-  }
-  ClosedPort(const ClosedPort&) = delete;
-  ClosedPort& operator=(const ClosedPort&) = delete;
-  std::u16string Text() const { return Utf16FromUtf8(std::to_string(port_)); }
-
- private:
-  int fd_ = -1;
-  int port_ = 0;
-};
+using testing::ClosedPort;
 
 struct FreeTdsCase {
   std::string name;
@@ -89,18 +65,125 @@ TEST_P(FreeTdsClosedPortTest, OpenFailsWithFreeTdsRecords) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, FreeTdsClosedPortTest,
-    ::testing::Values(
-        FreeTdsCase{"SqlLogin", u"Provider=SQLOLEDB;Data Source=127.0.0.1,",
-                    u";Initial Catalog=x;User ID=a;Password=b;"},
-        FreeTdsCase{"NativeClientWithTcpPrefix", u"Provider=SQLNCLI11;Server=tcp:127.0.0.1, ",
-                    u";Database=x;UID=a;PWD=b;Connect Timeout=5"},
-        FreeTdsCase{"IntegratedSecurity",
-                    u"Provider=SQLOLEDB.1;Integrated Security=SSPI;Initial Catalog=x;"
-                    u"Data Source=127.0.0.1,",
-                    u""},
-        FreeTdsCase{"TrustedConnectionAsTheToolWritesIt",
-                    u"Provider=SQLOLEDB;Data Source=127.0.0.1,", u";Trusted_Connection = Yes"}),
+    ::testing::Values(FreeTdsCase{"SqlLogin", u"Provider=SQLOLEDB;Data Source=127.0.0.1,",
+                                  u";Initial Catalog=x;User ID=a;Password=b;"},
+                      FreeTdsCase{"NativeClientWithTcpPrefix",
+                                  u"Provider=SQLNCLI11;Server=tcp:127.0.0.1, ",
+                                  u";Database=x;UID=a;PWD=b;Connect Timeout=5"},
+                      FreeTdsCase{"IntegratedSecurity",
+                                  u"Provider=SQLOLEDB.1;Integrated Security=SSPI;Initial Catalog=x;"
+                                  u"Data Source=127.0.0.1,",
+                                  u""},
+                      FreeTdsCase{"TrustedConnectionAsTheToolWritesIt",
+                                  u"Provider=SQLOLEDB;Data Source=127.0.0.1,",
+                                  u";Trusted_Connection = Yes"}),
     [](const ::testing::TestParamInfo<FreeTdsCase>& info) { return info.param.name; });
+
+// A socket on 127.0.0.1 (UDP or TCP), closed when it goes.
+class LoopbackSocket {
+ public:
+  LoopbackSocket(int type, int port) {
+    fd_ = socket(AF_INET, type, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    socklen_t length = sizeof address;
+    if (fd_ < 0 || bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+      if (fd_ >= 0) close(fd_);
+      fd_ = -1;
+    }
+    port_ = ntohs(address.sin_port);
+  }
+  ~LoopbackSocket() { Close(); }
+  LoopbackSocket(const LoopbackSocket&) = delete;
+  LoopbackSocket& operator=(const LoopbackSocket&) = delete;
+  void Close() {
+    if (fd_ >= 0) close(fd_);
+    fd_ = -1;
+  }
+  bool ok() const { return fd_ >= 0; }
+  int fd() const { return fd_; }
+  int port() const { return port_; }
+  bool Readable() const {
+    pollfd entry{fd_, POLLIN, 0};
+    return poll(&entry, 1, 30000) == 1;  // bounded: a driver that never asks fails the test
+  }
+
+ private:
+  int fd_ = -1;
+  int port_ = 0;
+};
+
+// A server that takes the connection and then says nothing: the login gives up after the
+// string's Connect Timeout with FreeTDS's timeout record instead of waiting for good.
+TEST(FreeTdsSilentServerTest, LoginTimesOut) {
+  LoopbackSocket listener(SOCK_STREAM, 0);
+  ASSERT_TRUE(listener.ok());
+  ASSERT_EQ(listen(listener.fd(), 4), 0);  // connections wait in the backlog, unanswered
+  OdbcConnection connection;
+  const auto number = testing::RaisedNumber([&] {
+    connection.Open(u"Provider=SQLOLEDB;Data Source=127.0.0.1," +
+                    Utf16FromUtf8(std::to_string(listener.port())) +
+                    u";User ID=a;Password=b;Connect Timeout=1");
+  });
+  EXPECT_EQ(number, ado::kUnspecifiedError);
+  ASSERT_FALSE(connection.Errors().empty());
+  EXPECT_EQ(connection.Errors().front().sql_state, u"HYT00");
+  EXPECT_EQ(Utf8(connection.Errors().front().description), "[FreeTDS][SQL Server]Timeout expired");
+}
+
+// "host\instance" reaches FreeTDS as it is: FreeTDS asks the SQL Server Browser on UDP port
+// 1434 for the instance's port and connects there. The browser here is a stand-in that
+// answers with the port of a listener of ours, as the real service would.
+TEST(FreeTdsInstanceTest, InstanceIsLookedUpAndItsPortUsed) {
+  LoopbackSocket browser(SOCK_DGRAM, 1434);
+  if (!browser.ok()) GTEST_SKIP() << "UDP port 1434 on 127.0.0.1 is taken";
+  LoopbackSocket listener(SOCK_STREAM, 0);
+  ASSERT_TRUE(listener.ok());
+  ASSERT_EQ(listen(listener.fd(), 1), 0);
+
+  std::string request;
+  bool connected = false;
+  std::thread service([&] {
+    if (!browser.Readable()) return;
+    char buffer[512];
+    sockaddr_in client{};
+    socklen_t client_length = sizeof client;
+    const ssize_t n = recvfrom(browser.fd(), buffer, sizeof buffer, 0,
+                               reinterpret_cast<sockaddr*>(&client), &client_length);
+    if (n <= 0) return;
+    request.assign(buffer, static_cast<std::size_t>(n));
+    const std::string body =
+        "ServerName;DB1;InstanceName;NOINST;IsClustered;No;Version;"
+        "15.0.2000.5;tcp;" +
+        std::to_string(listener.port()) + ";;";
+    std::string answer{'\x05', static_cast<char>(body.size() & 0xFF),
+                       static_cast<char>(body.size() >> 8)};
+    answer += body;
+    sendto(browser.fd(), answer.data(), answer.size(), 0, reinterpret_cast<sockaddr*>(&client),
+           client_length);
+    if (!listener.Readable()) return;
+    const int accepted = accept(listener.fd(), nullptr, nullptr);
+    connected = accepted >= 0;
+    // Hang up before the login, and take no more connections: the open must fail.
+    if (accepted >= 0) close(accepted);
+    listener.Close();
+  });
+
+  OdbcConnection connection;
+  const auto number = testing::RaisedNumber([&] {
+    connection.Open(
+        u"Provider=SQLOLEDB;Data Source=127.0.0.1\\NOINST;Initial Catalog=x;"
+        u"User ID=a;Password=b;");
+  });
+  service.join();
+  EXPECT_EQ(number, ado::kUnspecifiedError);
+  EXPECT_FALSE(connection.Errors().empty());
+  EXPECT_EQ(request, std::string("\x04NOINST\0", 8));  // the browser's instance query
+  EXPECT_TRUE(connected);
+}
 
 }  // namespace
 }  // namespace duza

@@ -73,10 +73,10 @@ std::u16string MariaDbOdbcString(const MariaDbState& state, std::u16string_view 
 std::u16string MariaDbOleDbString(const MariaDbState& state, std::u16string_view database,
                                   std::u16string_view user, std::u16string_view password) {
   return u"Provider=MSDASQL;Driver={" + std::u16string(kMariaDbDriver) +
-         u"};Server=127.0.0.1;Port=" + Utf16FromUtf8(std::to_string(state.port)) +
-         u";Database=" + QuoteOleDbValue(QuoteOdbcValue(database)) +
-         u";UID=" + QuoteOleDbValue(QuoteOdbcValue(user)) +
-         u";PWD=" + QuoteOleDbValue(QuoteOdbcValue(password)) + u";";
+         u"};Server=127.0.0.1;Port=" + Utf16FromUtf8(std::to_string(state.port)) + u";Database=" +
+         QuoteOleDbValue(QuoteOdbcValue(database)) + u";UID=" +
+         QuoteOleDbValue(QuoteOdbcValue(user)) + u";PWD=" +
+         QuoteOleDbValue(QuoteOdbcValue(password)) + u";";
 }
 
 std::u16string MariaDbOleDbString(const MariaDbState& state) {
@@ -84,9 +84,10 @@ std::u16string MariaDbOleDbString(const MariaDbState& state) {
 }
 
 std::string RunAsRoot(const MariaDbState& state, std::string_view sql) {
-  const std::string command = "mariadb --no-defaults --protocol=socket --user=root --batch "
-                              "--skip-column-names --socket=" +
-                              ShellQuoted(state.socket) + " -e " + ShellQuoted(sql) + " 2>&1";
+  const std::string command =
+      "mariadb --no-defaults --protocol=socket --user=root --batch "
+      "--skip-column-names --socket=" +
+      ShellQuoted(state.socket) + " -e " + ShellQuoted(sql) + " 2>&1";
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) throw std::runtime_error("cannot start the mariadb client");
   std::string output;

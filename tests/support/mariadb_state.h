@@ -14,9 +14,9 @@ struct MariaDbState {
   std::string state_dir;
   int port = 0;
   std::string socket;
-  std::u16string user;             // may create and drop tables in VIVI and duza
+  std::u16string user;  // may create and drop tables in VIVI and duza
   std::u16string password;
-  std::u16string reader_user;      // may only read them
+  std::u16string reader_user;  // may only read them
   std::u16string reader_password;
 };
 
