@@ -71,10 +71,10 @@ void SetBoxBackground(QWidget* widget, unsigned rgb) {
   widget->setPalette(palette);
 }
 
-QWidget* CreateControl(const ControlSpec& spec, QWidget* parent) {
-  const QString text = ToQString(spec.text);
+QWidget* CreateControl(const ControlSpec& row, QWidget* parent) {
+  const QString text = ToQString(row.text);
   QWidget* control = nullptr;
-  switch (spec.kind) {
+  switch (row.kind) {
     case ControlKind::kTextBox:
       control = new QLineEdit(text, parent);
       break;
@@ -107,12 +107,12 @@ QWidget* CreateControl(const ControlSpec& spec, QWidget* parent) {
       break;
     }
   }
-  control->setObjectName(QLatin1StringView(spec.name));
-  control->setGeometry(PixelRect(spec.left, spec.top, spec.width, spec.height));
-  if (spec.font != ControlFont::kWindowFont) control->setFont(FontOf(spec.font));
+  control->setObjectName(QLatin1StringView(row.name));
+  control->setGeometry(PixelRect(row.left, row.top, row.width, row.height));
+  if (row.font != ControlFont::kWindowFont) control->setFont(FontOf(row.font));
   SetTextColour(control, 0x000000);
-  control->setEnabled(spec.enabled);
-  if (!spec.visible) control->hide();
+  control->setEnabled(row.enabled);
+  if (!row.visible) control->hide();
   return control;
 }
 
@@ -141,8 +141,8 @@ Form1::~Form1() = default;
 
 void Form1::BuildControls() {
   QWidget* previous_focusable = nullptr;
-  for (const ControlSpec& spec : kForm1Controls) {
-    QWidget* control = CreateControl(spec, this);
+  for (const ControlSpec& row : kForm1Controls) {
+    QWidget* control = CreateControl(row, this);
     // Controls are created in tab order, which is then also the focus chain's order.
     if (control->focusPolicy() != Qt::NoFocus) {
       if (previous_focusable) setTabOrder(previous_focusable, control);
