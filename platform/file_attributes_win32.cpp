@@ -4,14 +4,10 @@
 
 #include "platform/error.h"
 #include "platform/file_attributes.h"
+#include "platform/paths.h"
 
 namespace duza {
 namespace {
-
-std::u16string PathText(const std::filesystem::path& path) {
-  const std::wstring wide = path.wstring();
-  return std::u16string(wide.begin(), wide.end());
-}
 
 [[noreturn]] void RaiseFor(DWORD code, const std::filesystem::path& path,
                            std::int32_t not_found = err::kFileNotFound) {
@@ -25,7 +21,7 @@ std::u16string PathText(const std::filesystem::path& path) {
              code == ERROR_WRITE_PROTECT) {
     number = err::kPermissionDenied;
   }
-  Raise(number, StandardDescription(number) + u": " + PathText(path));
+  Raise(number, StandardDescription(number) + u": " + TextOfPath(path));
 }
 
 struct FindCloser {

@@ -6,6 +6,15 @@
 
 namespace duza {
 
+std::u16string TextOfPath(const std::filesystem::path& path) {
+#ifdef _WIN32
+  const std::wstring wide = path.wstring();
+  return std::u16string(wide.begin(), wide.end());
+#else
+  return Utf16FromUtf8(path.string());
+#endif
+}
+
 #ifdef _WIN32
 
 std::filesystem::path NativePath(std::u16string_view windows_path) {

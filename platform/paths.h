@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 namespace duza {
@@ -11,5 +12,8 @@ namespace duza {
 // a separator and relative to the working directory otherwise; a path typed the native
 // way ("/srv/www") is unchanged.
 std::filesystem::path NativePath(std::u16string_view windows_path);
+
+// A native path as the tool's text, for messages and for handing back to the routines.
+std::u16string TextOfPath(const std::filesystem::path& path);
 
 }  // namespace duza

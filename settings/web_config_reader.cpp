@@ -16,18 +16,9 @@ namespace {
 
 constexpr std::u16string_view kFileName = u"\\web.config";
 
-std::u16string PathText(const std::filesystem::path& path) {
-#ifdef _WIN32
-  const std::wstring wide = path.wstring();
-  return std::u16string(wide.begin(), wide.end());
-#else
-  return Utf16FromUtf8(path.string());
-#endif
-}
-
 [[noreturn]] void RaiseForPath(std::int32_t number, const std::filesystem::path& path,
                                std::u16string_view detail) {
-  Raise(number, StandardDescription(number) + u": " + PathText(path) + std::u16string(detail));
+  Raise(number, StandardDescription(number) + u": " + TextOfPath(path) + std::u16string(detail));
 }
 
 // Why the file cannot be read, told before opening it: a folder or a device in its place

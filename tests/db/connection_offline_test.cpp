@@ -10,22 +10,14 @@
 #include "platform/error.h"
 #include "platform/odbc_connection.h"
 #include "platform/text.h"
+#include "tests/support/raises.h"
 
 namespace duza {
 namespace {
 
 std::string Utf8(std::u16string_view text) { return Utf8FromUtf16(text); }
 
-template <class Call>
-PlatformError RaisedBy(Call&& call) {
-  try {
-    call();
-  } catch (const PlatformError& error) {
-    return error;
-  }
-  ADD_FAILURE() << "nothing was raised";
-  return PlatformError(0, u"(nothing raised)");
-}
+using testing::RaisedBy;
 
 TEST(ClosedConnectionTest, ExecuteAndCloseAreRefused) {
   const auto connection = MakeOdbcConnectionFactory()();

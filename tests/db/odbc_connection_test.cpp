@@ -12,10 +12,7 @@
 #include "platform/error.h"
 #include "platform/text.h"
 #include "tests/support/mariadb_state.h"
-
-// MariaDB's driver keeps a buffer of a multi-statement batch that it never frees; that is
-// its own leak, not ours, and the leak checker of sanitizer builds is told so.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libmaodbc.so\n"; }
+#include "tests/support/raises.h"
 
 namespace duza {
 namespace {
@@ -33,17 +30,7 @@ constexpr char16_t kOdbcProviderSource[] = u"Microsoft OLE DB Provider for ODBC 
 
 std::string Utf8(std::u16string_view text) { return Utf8FromUtf16(text); }
 
-// The error `call` raises; fails the test when it raises none.
-template <class Call>
-PlatformError RaisedBy(Call&& call) {
-  try {
-    call();
-  } catch (const PlatformError& error) {
-    return error;
-  }
-  ADD_FAILURE() << "nothing was raised";
-  return PlatformError(0, u"(nothing raised)");
-}
+using testing::RaisedBy;
 
 class OdbcMariaDbTest : public ::testing::Test {
  protected:

@@ -8,6 +8,7 @@
 #include "platform/error.h"
 #include "platform/odbc_connection.h"
 #include "platform/text.h"
+#include "tests/support/raises.h"
 
 namespace duza {
 namespace {
@@ -18,16 +19,7 @@ std::u16string ScriptedDriver() {
   return u"Provider=MSDASQL;Driver={" + Utf16FromUtf8(DUZA_SCRIPTED_ODBC_DRIVER) + u"};";
 }
 
-template <class Call>
-PlatformError RaisedBy(Call&& call) {
-  try {
-    call();
-  } catch (const PlatformError& error) {
-    return error;
-  }
-  ADD_FAILURE() << "nothing was raised";
-  return PlatformError(0, u"(nothing raised)");
-}
+using testing::RaisedBy;
 
 TEST(OdbcDiagnosticsTest, InformationalRecordsOfASuccessfulLoginAreNoErrors) {
   OdbcConnection connection;

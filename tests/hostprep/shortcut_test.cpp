@@ -10,6 +10,7 @@
 #include "platform/error.h"
 #include "platform/shell_link.h"
 #include "platform/shell_link_format.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 #include "tests/hostprep/temp_tree.h"
 
@@ -210,14 +211,7 @@ class ResolveFails final : public ShellLink {
   std::unique_ptr<ShellLink> real_;
 };
 
-std::u16string Text(const fs::path& path) {
-#ifdef _WIN32
-  const std::wstring wide = path.wstring();
-  return std::u16string(wide.begin(), wide.end());
-#else
-  return Utf16FromUtf8(path.string());
-#endif
-}
+std::u16string Text(const fs::path& path) { return TextOfPath(path); }
 
 bool FolderIsEmpty(const fs::path& folder) { return fs::is_empty(folder); }
 

@@ -9,6 +9,7 @@
 #include <random>
 #include <string>
 
+#include "platform/paths.h"
 #include "platform/text.h"
 
 namespace duza::testing {
@@ -41,14 +42,7 @@ class TempTree {
   const std::filesystem::path& root() const { return root_; }
 
   // The root as the text the routines take (native form).
-  std::u16string RootText() const {
-#ifdef _WIN32
-    const std::wstring wide = root_.wstring();
-    return std::u16string(wide.begin(), wide.end());
-#else
-    return Utf16FromUtf8(root_.string());
-#endif
-  }
+  std::u16string RootText() const { return TextOfPath(root_); }
 
   std::filesystem::path File(const std::filesystem::path& relative,
                              const std::string& content = "content") const {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/error.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 #include "settings/connection_settings.h"
 #include "tests/support/raises.h"
@@ -19,14 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::u16string Typed(const fs::path& path) {
-#ifdef _WIN32
-  const std::wstring wide = path.wstring();
-  return std::u16string(wide.begin(), wide.end());
-#else
-  return Utf16FromUtf8(path.string());
-#endif
-}
+std::u16string Typed(const fs::path& path) { return TextOfPath(path); }
 
 // Each test reads from a folder of its own below the system's temporary folder.
 class WebConfigFileTest : public ::testing::Test {

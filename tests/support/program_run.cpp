@@ -7,6 +7,7 @@
 #include <sstream>
 #include <string_view>
 
+#include "platform/paths.h"
 #include "platform/text.h"
 
 #ifndef _WIN32
@@ -58,14 +59,7 @@ std::string Quoted(const std::string& arg) {
 }
 #endif
 
-std::string PathArgument(const fs::path& path) {
-#ifdef _WIN32
-  const std::wstring wide = path.wstring();
-  return Utf8FromUtf16(std::u16string(wide.begin(), wide.end()));
-#else
-  return path.string();
-#endif
-}
+std::string PathArgument(const fs::path& path) { return Utf8FromUtf16(TextOfPath(path)); }
 
 }  // namespace
 

@@ -22,6 +22,18 @@ std::optional<std::int32_t> RaisedNumber(Call&& call) {
   return std::nullopt;
 }
 
+// The platform error that `call` raises; fails the test when it raises none.
+template <class Call>
+PlatformError RaisedBy(Call&& call) {
+  try {
+    call();
+  } catch (const PlatformError& error) {
+    return error;
+  }
+  ADD_FAILURE() << "nothing was raised";
+  return PlatformError(0, u"(nothing raised)");
+}
+
 }  // namespace duza::testing
 
 // Asserts that `statement` raises the platform error `number` with its standard text.
