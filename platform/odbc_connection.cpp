@@ -132,7 +132,7 @@ SQLPOINTER IntegerAttribute(std::int32_t value) {
 
 }  // namespace
 
-OdbcConnection::OdbcConnection() = default;
+OdbcConnection::OdbcConnection() : command_timeout_seconds_(kDefaultCommandTimeoutSeconds) {}
 
 OdbcConnection::~OdbcConnection() = default;
 
@@ -188,7 +188,7 @@ void OdbcConnection::Execute(std::u16string_view command_text, std::int32_t /*op
         session_->dbc.get(), ado::kCommandFailed, error_source_, errors_);
   // A driver that cannot limit a statement's time still runs it: not worth failing for.
   SQLSetStmtAttrW(statement.get(), SQL_ATTR_QUERY_TIMEOUT,
-                  IntegerAttribute(kDefaultCommandTimeoutSeconds), SQL_IS_UINTEGER);
+                  IntegerAttribute(command_timeout_seconds_), SQL_IS_UINTEGER);
 
   std::u16string text(command_text);
   if (text.size() > static_cast<std::size_t>(std::numeric_limits<SQLINTEGER>::max())) {
@@ -217,6 +217,11 @@ void OdbcConnection::Close() {
   session->connected = false;
   Check(SQLDisconnect(session->dbc.get()), SQL_HANDLE_DBC, session->dbc.get(),
         ado::kUnspecifiedError, error_source_, errors_);
+}
+
+void OdbcConnection::SetCommandTimeout(std::int32_t seconds) {
+  if (seconds < 0) Raise(err::kInvalidProcedureCall);
+  command_timeout_seconds_ = seconds;
 }
 
 std::unique_ptr<Connection> CreateOdbcConnection() { return std::make_unique<OdbcConnection>(); }

@@ -28,7 +28,7 @@ class OdbcConnection final : public Connection {
             std::int32_t options = ado::kUnspecifiedOptions) override;
 
   // Raises ado::kObjectClosed when not open and ado::kCommandFailed with the driver's first
-  // record when the statement fails. A statement may run for 30 seconds at most.
+  // record when the statement fails. A statement may run for CommandTimeout() seconds.
   // `options` is accepted and not used: every statement runs synchronously.
   void Execute(std::u16string_view command_text,
                std::int32_t options = ado::kUnspecifiedOptions) override;
@@ -38,11 +38,18 @@ class OdbcConnection final : public Connection {
 
   const std::vector<ConnectionError>& Errors() const override { return errors_; }
 
+  // ADO's CommandTimeout: the seconds a statement may run before the driver gives up on it,
+  // 30 unless set, 0 for no limit. A negative number raises err::kInvalidProcedureCall.
+  // Applies to the statements executed after the call.
+  void SetCommandTimeout(std::int32_t seconds);
+  std::int32_t CommandTimeout() const { return command_timeout_seconds_; }
+
  private:
   struct Session;  // the ODBC handles of one open connection
   std::unique_ptr<Session> session_;
   std::vector<ConnectionError> errors_;
   std::u16string error_source_;
+  std::int32_t command_timeout_seconds_;
 };
 
 std::unique_ptr<Connection> CreateOdbcConnection();
