@@ -224,7 +224,7 @@ class LockedTablesTest : public ::testing::Test {
   MariaDbState state_;
 };
 
-TEST_F(LockedTablesTest, DISABLED_StatementsGiveUpAfterTheCommandTimeout) {
+TEST_F(LockedTablesTest, StatementsGiveUpAfterTheCommandTimeout) {
   // Another administrator's session holds both tables for writing: creating a table of
   // that name has to wait for it.
   OdbcConnection holder;
@@ -253,14 +253,9 @@ TEST_F(LockedTablesTest, DISABLED_StatementsGiveUpAfterTheCommandTimeout) {
   EXPECT_EQ(outcome, UpdateOutcome::kFailed);
   const std::vector<std::string> lines = Utf8Lines(view.StatusLines());
   ASSERT_EQ(lines.size(), 5u) << ::testing::PrintToString(lines);
-  for (const std::size_t failure : {0, 2, 4}) {
-    EXPECT_TRUE(lines[failure].starts_with("[ma-")) << lines[failure];
-    EXPECT_TRUE(lines[failure].ends_with(
-        "]Query execution was interrupted (max_statement_time exceeded)"))
-        << lines[failure];
-  }
-  EXPECT_EQ(lines[1], S1);
-  EXPECT_EQ(lines[3], S2);
+  // ADO's words for it, the driver's own (the statement was interrupted) after them.
+  EXPECT_EQ(lines, (std::vector<std::string>{"Query timeout expired", S1, "Query timeout expired",
+                                             S2, "Query timeout expired"}));
   EXPECT_EQ(Utf8Lines(view.Messages()), std::vector<std::string>{kFailed});
   // Nothing was created behind the lock: the tables are still the placeholders.
   EXPECT_EQ(RunAsRoot(state_, "SELECT COUNT(*) FROM information_schema.COLUMNS "
