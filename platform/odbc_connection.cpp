@@ -134,8 +134,10 @@ SQLPOINTER IntegerAttribute(std::int32_t value) {
   return reinterpret_cast<SQLPOINTER>(static_cast<std::uintptr_t>(value));
 }
 
-// What ADO says when a statement outlives the command timeout.
+// What ADO says when a statement outlives the command timeout, or a logon the login timeout.
 constexpr char16_t kQueryTimeoutText[] = u"Query timeout expired";
+constexpr char16_t kLoginTimeoutText[] = u"Login timeout expired";
+constexpr std::chrono::seconds kLoginTimeoutGrace{2};
 
 // Cancels a statement still running a moment after the command timeout. Drivers are asked
 // to limit the statement themselves, but not all of them do for every statement (MariaDB's
@@ -222,12 +224,62 @@ void OdbcConnection::Open(std::u16string_view connection_string, std::u16string_
   if (text.size() > static_cast<std::size_t>(std::numeric_limits<SQLSMALLINT>::max())) {
     throw PlatformError(ado::kBadInitString, ado::kBadInitStringText, error_source_);
   }
-  Check(SQLDriverConnectW(session->dbc.get(), nullptr, Wide(text),
-                          static_cast<SQLSMALLINT>(text.size()), nullptr, 0, nullptr,
-                          SQL_DRIVER_NOPROMPT),
-        SQL_HANDLE_DBC, session->dbc.get(), ado::kUnspecifiedError, error_source_, errors_);
+  const SQLRETURN rc = request.login_timeout_seconds > 0
+                           ? LogOnWithin(session, std::move(text), request.login_timeout_seconds)
+                           : SQLDriverConnectW(session->dbc.get(), nullptr, Wide(text),
+                                               static_cast<SQLSMALLINT>(text.size()), nullptr,
+                                               0, nullptr, SQL_DRIVER_NOPROMPT);
+  Check(rc, SQL_HANDLE_DBC, session->dbc.get(), ado::kUnspecifiedError, error_source_, errors_);
   session->connected = true;
   session_ = std::move(session);
+}
+
+// Drivers are given the login timeout, but not all of them keep it: MariaDB's ignores it,
+// and FreeTDS stops counting once the server has taken the TCP connection, so a server
+// that never answers the logon would hold the open for good. The logon therefore runs on a
+// thread of its own that the open waits for a little longer than the timeout, so that a
+// driver which keeps it reports it first. A logon given up on is left to finish by itself:
+// it then hangs up and frees its handles, which nothing else holds any more.
+SQLRETURN OdbcConnection::LogOnWithin(std::unique_ptr<Session>& session, std::u16string text,
+                                      std::int32_t timeout_seconds) {
+  struct Attempt {
+    std::mutex mutex;
+    std::condition_variable ended_changed;
+    bool ended = false;
+    bool given_up = false;
+    SQLRETURN rc = SQL_ERROR;
+    std::unique_ptr<Session> session;
+    std::u16string text;
+  };
+  auto attempt = std::make_shared<Attempt>();
+  attempt->session = std::move(session);
+  attempt->text = std::move(text);
+  std::thread([attempt] {
+    const SQLRETURN rc = SQLDriverConnectW(
+        attempt->session->dbc.get(), nullptr, Wide(attempt->text),
+        static_cast<SQLSMALLINT>(attempt->text.size()), nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
+    std::unique_lock lock(attempt->mutex);
+    attempt->rc = rc;
+    attempt->ended = true;
+    if (attempt->given_up) {
+      std::unique_ptr<Session> late = std::move(attempt->session);
+      lock.unlock();
+      late->connected = Succeeded(rc);
+      return;  // `late` hangs up and frees the handles
+    }
+    lock.unlock();
+    attempt->ended_changed.notify_all();
+  }).detach();
+
+  std::unique_lock lock(attempt->mutex);
+  const auto limit = std::chrono::seconds(timeout_seconds) + kLoginTimeoutGrace;
+  if (!attempt->ended_changed.wait_for(lock, limit, [&] { return attempt->ended; })) {
+    attempt->given_up = true;
+    errors_ = {ConnectionError{u"HYT00", 0, kLoginTimeoutText}};
+    throw PlatformError(ado::kUnspecifiedError, kLoginTimeoutText, error_source_);
+  }
+  session = std::move(attempt->session);
+  return attempt->rc;
 }
 
 void OdbcConnection::Execute(std::u16string_view command_text, std::int32_t /*options*/) {

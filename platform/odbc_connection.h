@@ -22,7 +22,8 @@ class OdbcConnection final : public Connection {
   // Raises ado::kBadInitString or ado::kProviderNotFound for a string it cannot use,
   // ado::kObjectOpen when already open, and ado::kUnspecifiedError with the driver's first
   // record when the driver cannot connect. The login waits at most the string's Connect
-  // Timeout, 15 seconds when it gives none.
+  // Timeout, 15 seconds when it gives none (0: no limit); a driver still busy a moment
+  // after that is given up on with "Login timeout expired" (SQLSTATE HYT00).
   void Open(std::u16string_view connection_string, std::u16string_view user_id = {},
             std::u16string_view password = {},
             std::int32_t options = ado::kUnspecifiedOptions) override;
@@ -46,6 +47,10 @@ class OdbcConnection final : public Connection {
 
  private:
   struct Session;  // the ODBC handles of one open connection
+  // Connects the session's handle with `text`, giving up a moment after the timeout.
+  // Returns the driver's SQLRETURN (a short int, as in sql.h).
+  short LogOnWithin(std::unique_ptr<Session>& session, std::u16string text,
+                    std::int32_t timeout_seconds);
   std::unique_ptr<Session> session_;
   std::vector<ConnectionError> errors_;
   std::u16string error_source_;

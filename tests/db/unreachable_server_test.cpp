@@ -82,17 +82,21 @@ class SilentAddress {
 };
 
 constexpr int kConnectTimeoutSeconds = 2;
+// ADO's words, as the connection gives them when it gives up on the driver.
+constexpr char kGivenUp[] = "Login timeout expired";
 
 struct UnreachableCase {
   const char* name;
   Silence silence;
   bool sql_server;          // the SQL Server provider (FreeTDS), else MSDASQL (MariaDB)
-  std::string message;      // the driver's first record, shown in the message box
+  std::string message;      // the first record of Errors, shown in the message box
+  std::u16string driver_keywords;  // passed through to the driver as written
 };
 
 std::u16string StoredString(const UnreachableCase& c, int port) {
-  const std::u16string timeout =
-      u"Connect Timeout=" + Utf16FromUtf8(std::to_string(kConnectTimeoutSeconds)) + u";";
+  const std::u16string timeout = u"Connect Timeout=" +
+                                Utf16FromUtf8(std::to_string(kConnectTimeoutSeconds)) + u";" +
+                                c.driver_keywords;
   if (c.sql_server) {
     return u"Provider=SQLOLEDB.1;Data Source=127.0.0.1," + Utf16FromUtf8(std::to_string(port)) +
            u";Initial Catalog=DUZA;" + timeout + u"User ID=app;Password=old;";
@@ -130,10 +134,19 @@ TEST_P(UnreachableServerTest, OpenGivesUpAndTheRunShowsTheDriversMessage) {
 INSTANTIATE_TEST_SUITE_P(
     Addresses, UnreachableServerTest,
     ::testing::Values(
-        UnreachableCase{"MariaDbQueueFull", Silence::kQueueFull, false, "?"},
-        UnreachableCase{"MariaDbNeverSpeaks", Silence::kNeverSpeaks, false, "?"},
-        UnreachableCase{"FreeTdsQueueFull", Silence::kQueueFull, true, "?"},
-        UnreachableCase{"FreeTdsNeverSpeaks", Silence::kNeverSpeaks, true, "?"}),
+        // Drivers that do not keep the timeout themselves: the connection gives up on them.
+        UnreachableCase{"MariaDbQueueFull", Silence::kQueueFull, false, kGivenUp, {}},
+        UnreachableCase{"MariaDbNeverSpeaks", Silence::kNeverSpeaks, false, kGivenUp, {}},
+        UnreachableCase{"FreeTdsNeverSpeaks", Silence::kNeverSpeaks, true, kGivenUp, {}},
+        // Drivers that keep it report it first, in their own words.
+        UnreachableCase{"FreeTdsQueueFull", Silence::kQueueFull, true,
+                        "[FreeTDS][SQL Server]Unable to connect: Adaptive Server is unavailable "
+                        "or does not exist",
+                        {}},
+        UnreachableCase{"MariaDbWithItsOwnTimeoutNeverSpeaks", Silence::kNeverSpeaks, false,
+                        "[ma-3.1.15]Lost connection to server at 'handshake: reading initial "
+                        "communication packet', system error: 110",
+                        u"CONN_TIMEOUT=1;"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
