@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -52,9 +53,12 @@ struct FixedDraws : RandomSource {
 class UpdateRunTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // A parameterised test's name holds a '/': one folder, not a folder inside another.
+    std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::replace(name.begin(), name.end(), '/', '-');
     directory_ = std::filesystem::temp_directory_path() /
                  ("duza-run-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                  "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+                  "-" + name);
     std::filesystem::remove_all(directory_);
     std::filesystem::create_directories(directory_);
     FixedDraws draws;
