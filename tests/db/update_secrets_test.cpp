@@ -64,7 +64,14 @@ class RefusingPort {
   int port_ = 0;
 };
 
-enum class Place { kSharedServer, kRefusingPort, kUnknownDatabase, kRandomBytes, kNoWebConfig };
+enum class Place {
+  kSharedServer,
+  kRefusingPort,
+  kUnknownDatabase,
+  kUnknownDriver,
+  kRandomBytes,
+  kNoWebConfig
+};
 
 struct SecretCase {
   const char* name;
@@ -101,6 +108,10 @@ class PasswordNeverShownTest : public ::testing::TestWithParam<SecretCase> {
             folder, u"Provider=MSDASQL;Driver={MariaDB Unicode};Server=127.0.0.1;Port=" +
                         Utf16FromUtf8(std::to_string(state_.port)) +
                         u";Database=NOT_THERE;User ID=x;Password=y;");
+        break;
+      case Place::kUnknownDriver:
+        testing::WriteWebConfig(folder, u"Provider=MSDASQL;Driver={No Such Driver};"
+                                        u"Server=127.0.0.1;User ID=x;Password=y;");
         break;
       case Place::kRandomBytes: {
         std::ofstream out(folder / "web.config", std::ios::binary);
@@ -172,6 +183,9 @@ INSTANTIATE_TEST_SUITE_P(
                    UpdateOutcome::kConnectionRefused, "Can't connect to server on '127.0.0.1'"},
         SecretCase{"UnknownDatabase", Place::kUnknownDatabase, kToken,
                    UpdateOutcome::kConnectionRefused, "Access denied for user 'duza_user'@"},
+        // The driver manager's own failure, naming the driver.
+        SecretCase{"UnknownDriver", Place::kUnknownDriver, kToken,
+                   UpdateOutcome::kConnectionRefused, "[unixODBC][Driver Manager]"},
         SecretCase{"WebConfigOfRandomBytes", Place::kRandomBytes, kToken, UpdateOutcome::kFailed,
                    "Update NOT successful. Contact Admin!"},
         SecretCase{"NoWebConfig", Place::kNoWebConfig, kToken, UpdateOutcome::kFailed,
