@@ -29,7 +29,9 @@ class OdbcConnection final : public Connection {
             std::int32_t options = ado::kUnspecifiedOptions) override;
 
   // Raises ado::kObjectClosed when not open and ado::kCommandFailed with the driver's first
-  // record when the statement fails. A statement may run for CommandTimeout() seconds.
+  // record when the statement fails. A statement may run for CommandTimeout() seconds; one
+  // still running a moment later is cancelled and raises ado::kQueryTimeout, "Query timeout
+  // expired" (SQLSTATE HYT00) first in Errors, the driver's records after it.
   // `options` is accepted and not used: every statement runs synchronously.
   void Execute(std::u16string_view command_text,
                std::int32_t options = ado::kUnspecifiedOptions) override;
