@@ -16,6 +16,7 @@ namespace duza {
 namespace ado {
 inline constexpr std::int32_t kUnspecifiedError = -2147467259;  // 0x80004005
 inline constexpr std::int32_t kCommandFailed = -2147217900;     // 0x80040E14
+inline constexpr std::int32_t kQueryTimeout = -2147217871;      // 0x80040E31
 inline constexpr std::int32_t kProviderNotFound = 3706;
 inline constexpr std::int32_t kObjectClosed = 3704;
 inline constexpr std::int32_t kObjectOpen = 3705;

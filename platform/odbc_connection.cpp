@@ -7,8 +7,12 @@
 #include <sqlext.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <limits>
+#include <mutex>
+#include <thread>
 #include <utility>
 
 #include "platform/connection_string.h"
@@ -132,9 +136,59 @@ SQLPOINTER IntegerAttribute(std::int32_t value) {
   return reinterpret_cast<SQLPOINTER>(static_cast<std::uintptr_t>(value));
 }
 
+// What ADO says when a statement outlives the command timeout, or a logon the login timeout.
+constexpr char16_t kQueryTimeoutText[] = u"Query timeout expired";
+constexpr char16_t kLoginTimeoutText[] = u"Login timeout expired";
+constexpr std::chrono::seconds kLoginTimeoutGrace{2};
+
+// Cancels a statement still running a moment after the command timeout. Drivers are asked
+// to limit the statement themselves, but not all of them do for every statement (MariaDB's
+// limits only queries, so a CREATE TABLE waiting for another client's lock would wait for
+// good); ODBC lets another thread cancel a call in progress, so this one does, late enough
+// that a driver which keeps the limit itself reports it first.
+class StatementWatchdog {
+ public:
+  StatementWatchdog(SQLHSTMT statement, std::int32_t timeout_seconds) {
+    if (timeout_seconds <= 0) return;  // no limit
+    const auto limit = std::chrono::seconds(timeout_seconds) + kGrace;
+    thread_ = std::thread([this, statement, limit] {
+      {
+        std::unique_lock lock(mutex_);
+        if (finished_changed_.wait_for(lock, limit, [this] { return finished_; })) return;
+        fired_ = true;
+      }
+      SQLCancel(statement);
+    });
+  }
+  // Ends the watch; the statement handle must outlive this call.
+  ~StatementWatchdog() { Finish(); }
+  StatementWatchdog(const StatementWatchdog&) = delete;
+  StatementWatchdog& operator=(const StatementWatchdog&) = delete;
+
+  // The statement has returned: stop watching it, waiting for a cancel already under way.
+  // Returns whether the statement was cancelled.
+  bool Finish() {
+    {
+      const std::lock_guard lock(mutex_);
+      finished_ = true;
+    }
+    finished_changed_.notify_all();
+    if (thread_.joinable()) thread_.join();
+    return fired_;
+  }
+
+ private:
+  static constexpr std::chrono::seconds kGrace{1};
+  std::mutex mutex_;
+  std::condition_variable finished_changed_;
+  bool finished_ = false;
+  bool fired_ = false;
+  std::thread thread_;
+};
+
 }  // namespace
 
-OdbcConnection::OdbcConnection() = default;
+OdbcConnection::OdbcConnection() : command_timeout_seconds_(kDefaultCommandTimeoutSeconds) {}
 
 OdbcConnection::~OdbcConnection() = default;
 
@@ -172,12 +226,62 @@ void OdbcConnection::Open(std::u16string_view connection_string, std::u16string_
   if (text.size() > static_cast<std::size_t>(std::numeric_limits<SQLSMALLINT>::max())) {
     throw PlatformError(ado::kBadInitString, ado::kBadInitStringText, error_source_);
   }
-  Check(SQLDriverConnectW(session->dbc.get(), nullptr, Wide(text),
-                          static_cast<SQLSMALLINT>(text.size()), nullptr, 0, nullptr,
-                          SQL_DRIVER_NOPROMPT),
-        SQL_HANDLE_DBC, session->dbc.get(), ado::kUnspecifiedError, error_source_, errors_);
+  const SQLRETURN rc = request.login_timeout_seconds > 0
+                           ? LogOnWithin(session, std::move(text), request.login_timeout_seconds)
+                           : SQLDriverConnectW(session->dbc.get(), nullptr, Wide(text),
+                                               static_cast<SQLSMALLINT>(text.size()), nullptr,
+                                               0, nullptr, SQL_DRIVER_NOPROMPT);
+  Check(rc, SQL_HANDLE_DBC, session->dbc.get(), ado::kUnspecifiedError, error_source_, errors_);
   session->connected = true;
   session_ = std::move(session);
+}
+
+// Drivers are given the login timeout, but not all of them keep it: MariaDB's ignores it,
+// and FreeTDS stops counting once the server has taken the TCP connection, so a server
+// that never answers the logon would hold the open for good. The logon therefore runs on a
+// thread of its own that the open waits for a little longer than the timeout, so that a
+// driver which keeps it reports it first. A logon given up on is left to finish by itself:
+// it then hangs up and frees its handles, which nothing else holds any more.
+SQLRETURN OdbcConnection::LogOnWithin(std::unique_ptr<Session>& session, std::u16string text,
+                                      std::int32_t timeout_seconds) {
+  struct Attempt {
+    std::mutex mutex;
+    std::condition_variable ended_changed;
+    bool ended = false;
+    bool given_up = false;
+    SQLRETURN rc = SQL_ERROR;
+    std::unique_ptr<Session> session;
+    std::u16string text;
+  };
+  auto attempt = std::make_shared<Attempt>();
+  attempt->session = std::move(session);
+  attempt->text = std::move(text);
+  std::thread([attempt] {
+    const SQLRETURN rc = SQLDriverConnectW(
+        attempt->session->dbc.get(), nullptr, Wide(attempt->text),
+        static_cast<SQLSMALLINT>(attempt->text.size()), nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
+    std::unique_lock lock(attempt->mutex);
+    attempt->rc = rc;
+    attempt->ended = true;
+    if (attempt->given_up) {
+      std::unique_ptr<Session> late = std::move(attempt->session);
+      lock.unlock();
+      late->connected = Succeeded(rc);
+      return;  // `late` hangs up and frees the handles
+    }
+    lock.unlock();
+    attempt->ended_changed.notify_all();
+  }).detach();
+
+  std::unique_lock lock(attempt->mutex);
+  const auto limit = std::chrono::seconds(timeout_seconds) + kLoginTimeoutGrace;
+  if (!attempt->ended_changed.wait_for(lock, limit, [&] { return attempt->ended; })) {
+    attempt->given_up = true;
+    errors_ = {ConnectionError{u"HYT00", 0, kLoginTimeoutText}};
+    throw PlatformError(ado::kUnspecifiedError, kLoginTimeoutText, error_source_);
+  }
+  session = std::move(attempt->session);
+  return attempt->rc;
 }
 
 void OdbcConnection::Execute(std::u16string_view command_text, std::int32_t /*options*/) {
@@ -190,24 +294,32 @@ void OdbcConnection::Execute(std::u16string_view command_text, std::int32_t /*op
         session_->dbc.get(), ado::kCommandFailed, error_source_, errors_);
   // A driver that cannot limit a statement's time still runs it: not worth failing for.
   SQLSetStmtAttrW(statement.get(), SQL_ATTR_QUERY_TIMEOUT,
-                  IntegerAttribute(kDefaultCommandTimeoutSeconds), SQL_IS_UINTEGER);
+                  IntegerAttribute(command_timeout_seconds_), SQL_IS_UINTEGER);
 
   std::u16string text(command_text);
   if (text.size() > static_cast<std::size_t>(std::numeric_limits<SQLINTEGER>::max())) {
     throw PlatformError(ado::kCommandFailed, StandardDescription(err::kOutOfMemory), error_source_);
   }
-  const SQLRETURN rc =
+  StatementWatchdog watchdog(statement.get(), command_timeout_seconds_);
+  SQLRETURN last =
       SQLExecDirectW(statement.get(), Wide(text), static_cast<SQLINTEGER>(text.size()));
-  // SQL_NO_DATA: a statement that touches no rows, as FreeTDS says of a CREATE TABLE.
-  if (rc != SQL_NO_DATA) {
-    Check(rc, SQL_HANDLE_STMT, statement.get(), ado::kCommandFailed, error_source_, errors_);
+  // Discard every result; a later statement of a batch may still fail here, also after a
+  // first one that touched no rows (SQL_NO_DATA, as FreeTDS answers a CREATE TABLE).
+  if (Succeeded(last) || last == SQL_NO_DATA) {
+    do {
+      last = SQLMoreResults(statement.get());
+    } while (Succeeded(last));
   }
-  // Discard every result; a later statement of a batch may still fail here.
-  while (true) {
-    const SQLRETURN more = SQLMoreResults(statement.get());
-    if (more == SQL_NO_DATA) break;
-    Check(more, SQL_HANDLE_STMT, statement.get(), ado::kCommandFailed, error_source_, errors_);
+  const bool cancelled = watchdog.Finish();
+  if (last == SQL_NO_DATA) return;
+  if (cancelled) {
+    // The driver's records say only that the statement was interrupted: name the cause
+    // first, as ADO does, and keep them after it.
+    errors_ = DiagnosticRecords(SQL_HANDLE_STMT, statement.get());
+    errors_.insert(errors_.begin(), ConnectionError{u"HYT00", 0, kQueryTimeoutText});
+    throw PlatformError(ado::kQueryTimeout, kQueryTimeoutText, error_source_);
   }
+  Check(last, SQL_HANDLE_STMT, statement.get(), ado::kCommandFailed, error_source_, errors_);
 }
 
 void OdbcConnection::Close() {
@@ -220,6 +332,11 @@ void OdbcConnection::Close() {
   session->connected = false;
   Check(SQLDisconnect(session->dbc.get()), SQL_HANDLE_DBC, session->dbc.get(),
         ado::kUnspecifiedError, error_source_, errors_);
+}
+
+void OdbcConnection::SetCommandTimeout(std::int32_t seconds) {
+  if (seconds < 0) Raise(err::kInvalidProcedureCall);
+  command_timeout_seconds_ = seconds;
 }
 
 std::unique_ptr<Connection> CreateOdbcConnection() { return std::make_unique<OdbcConnection>(); }

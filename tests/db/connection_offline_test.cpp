@@ -19,6 +19,19 @@ std::string Utf8(std::u16string_view text) { return Utf8FromUtf16(text); }
 
 using testing::RaisedBy;
 
+TEST(CommandTimeoutTest, ThirtySecondsUnlessSetAndNeverNegative) {
+  OdbcConnection connection;
+  EXPECT_EQ(connection.CommandTimeout(), 30);
+  connection.SetCommandTimeout(0);  // no limit
+  EXPECT_EQ(connection.CommandTimeout(), 0);
+  connection.SetCommandTimeout(2);
+  EXPECT_EQ(connection.CommandTimeout(), 2);
+  const PlatformError error = RaisedBy([&] { connection.SetCommandTimeout(-1); });
+  EXPECT_EQ(error.number(), 5);
+  EXPECT_EQ(Utf8(error.description()), "Invalid procedure call or argument");
+  EXPECT_EQ(connection.CommandTimeout(), 2);
+}
+
 TEST(ClosedConnectionTest, ExecuteAndCloseAreRefused) {
   const auto connection = MakeOdbcConnectionFactory()();
   ASSERT_NE(connection, nullptr);

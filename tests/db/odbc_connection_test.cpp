@@ -170,6 +170,49 @@ TEST_F(OdbcMariaDbTest, LaterStatementOfABatchFailingIsReported) {
   EXPECT_EQ(connection.Errors().front().sql_state, u"42S01");
 }
 
+TEST_F(OdbcMariaDbTest, StatementWaitingPastTheCommandTimeoutIsCancelled) {
+  // MariaDB's driver limits queries only: a CREATE TABLE waiting for another session's
+  // lock would wait for good without the connection's own watch.
+  RunAsRoot(state_, "CREATE TABLE VIVI.FINPERIOD (I bigint)");
+  OdbcConnection holder;
+  holder.Open(Writer());
+  holder.Execute(u"LOCK TABLES VIVI.FINPERIOD WRITE");
+
+  OdbcConnection connection;
+  connection.Open(Writer());
+  connection.SetCommandTimeout(1);
+  const PlatformError error = RaisedBy([&] { connection.Execute(kCreateFinperiod); });
+  EXPECT_EQ(error.number(), ado::kQueryTimeout);
+  EXPECT_EQ(Utf8(error.description()), "Query timeout expired");
+  EXPECT_EQ(error.source(), kOdbcProviderSource);
+  ASSERT_EQ(connection.Errors().size(), 2u);
+  EXPECT_EQ(connection.Errors()[0].sql_state, u"HYT00");
+  EXPECT_EQ(Utf8(connection.Errors()[0].description), "Query timeout expired");
+  // The driver's own record of the interrupted statement follows.
+  EXPECT_EQ(connection.Errors()[1].sql_state, u"HY018");  // as this driver classes it
+  EXPECT_EQ(connection.Errors()[1].native_error, 1317);
+  EXPECT_TRUE(connection.Errors()[1].description.ends_with(u"]Query execution was interrupted"))
+      << Utf8(connection.Errors()[1].description);
+
+  // Only the statement was given up: the connection goes on once the lock is gone.
+  holder.Close();
+  connection.Execute(u"SELECT 1");
+  EXPECT_TRUE(connection.Errors().empty());
+  connection.Close();
+}
+
+TEST_F(OdbcMariaDbTest, StatementWithinTheCommandTimeoutIsLeftAlone) {
+  OdbcConnection connection;
+  connection.Open(Writer());
+  connection.SetCommandTimeout(1);
+  connection.Execute(u"DO SLEEP(0.5)");  // not a query: the driver sets no limit on it
+  connection.Execute(kCreateFinperiod);
+  EXPECT_TRUE(connection.Errors().empty());
+  connection.SetCommandTimeout(0);  // no limit at all
+  connection.Execute(u"DO SLEEP(1.5)");
+  EXPECT_TRUE(connection.Errors().empty());
+}
+
 TEST_F(OdbcMariaDbTest, ReleasedWithoutCloseDisconnects) {
   ASSERT_EQ(SessionsOf(state_.reader_user), 0);
   {
