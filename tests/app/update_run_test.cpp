@@ -77,7 +77,9 @@ class UpdateRunOutcomeTest : public UpdateRunTest,
 
 TEST_P(UpdateRunOutcomeTest, StatusLinesAndMessage) {
   const OutcomeRow& row = GetParam();
-  const UpdateOutcome outcome = Run({.execute_failures = {row.statement1, row.statement2}});
+  ConnectionScript script;
+  script.execute_failures = {row.statement1, row.statement2};
+  const UpdateOutcome outcome = Run(script);
 
   EXPECT_EQ(view_.StatusLines(), row.status);
   ASSERT_EQ(view_.Messages().size(), 1U);
@@ -123,9 +125,10 @@ INSTANTIATE_TEST_SUITE_P(
 // --- the connection -----------------------------------------------------------------------
 
 TEST_F(UpdateRunTest, ConnectionErrorsShowOnlyTheFirstOneAndReleaseWithoutClose) {
-  const UpdateOutcome outcome =
-      Run({.open_records = {{u"28000", 18456, kLoginFailed}, {u"01000", 0, u"second"}},
-           .open_raises = true});
+  ConnectionScript script;
+  script.open_records = {{u"28000", 18456, kLoginFailed}, {u"01000", 0, u"second"}};
+  script.open_raises = true;
+  const UpdateOutcome outcome = Run(script);
   EXPECT_EQ(outcome, UpdateOutcome::kConnectionRefused);
   EXPECT_EQ(view_.events, (std::vector<std::u16string>{u"width:6735", u"enable StatusBox",
                                                        u"message:" + kLoginFailed + u"\r\n"}));
@@ -134,14 +137,19 @@ TEST_F(UpdateRunTest, ConnectionErrorsShowOnlyTheFirstOneAndReleaseWithoutClose)
 }
 
 TEST_F(UpdateRunTest, RecordsLeftBySuccessfulOpenCountAsRefusal) {
-  EXPECT_EQ(Run({.open_records = {{u"01000", 5701, u"Changed database context to 'DUZA'."}}}),
+  ConnectionScript script;
+  script.open_records = {{u"01000", 5701, u"Changed database context to 'DUZA'."}};
+  EXPECT_EQ(Run(script),
             UpdateOutcome::kConnectionRefused);
   EXPECT_EQ(view_.Messages(),
             std::vector<std::u16string>{u"Changed database context to 'DUZA'.\r\n"});
 }
 
 TEST_F(UpdateRunTest, OpenFailureWithoutRecordsIsClassifiedAsTheFirstStatements) {
-  Run({.open_raises = true, .open_failure = u"Login timeout expired"});
+  ConnectionScript script;
+  script.open_raises = true;
+  script.open_failure = u"Login timeout expired";
+  Run(script);
   EXPECT_EQ(view_.StatusLines(), (std::vector<std::u16string>{u"Login timeout expired", S1, T,
                                                               u"Login timeout expired"}));
   EXPECT_EQ(view_.Messages(), std::vector<std::u16string>{std::u16string(kUpdateFailedMessage)});
@@ -149,7 +157,10 @@ TEST_F(UpdateRunTest, OpenFailureWithoutRecordsIsClassifiedAsTheFirstStatements)
 
 TEST_F(UpdateRunTest, FirstStatementsOwnFailureReplacesTheOpensLeftover) {
   const std::u16string closed = u"Operation is not allowed when the object is closed.";
-  Run({.open_raises = true, .execute_failures = {closed, closed}});
+  ConnectionScript script;
+  script.open_raises = true;
+  script.execute_failures = {closed, closed};
+  Run(script);
   EXPECT_EQ(view_.StatusLines(), (std::vector<std::u16string>{closed, S1, closed, S2, closed}));
 }
 
@@ -162,7 +173,9 @@ TEST_F(UpdateRunTest, ConnectionThatCannotBeCreatedIsShown) {
 }
 
 TEST_F(UpdateRunTest, FailingCloseTakesTheFailureBranch) {
-  Run({.close_failure = u"Connection failure"});
+  ConnectionScript script;
+  script.close_failure = u"Connection failure";
+  Run(script);
   EXPECT_EQ(view_.StatusLines(), (std::vector<std::u16string>{T, T, u"Connection failure"}));
   EXPECT_EQ(view_.Messages(), std::vector<std::u16string>{std::u16string(kUpdateFailedMessage)});
 }
