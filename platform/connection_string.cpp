@@ -330,9 +330,11 @@ const std::u16string* FindProperty(const std::vector<ConnectionProperty>& proper
 }
 
 std::u16string QuoteOleDbValue(std::u16string_view value) {
+  // A leading '=' would meet the one after the name and read as "==", an '=' of the name.
   const bool needs_quotes =
       !value.empty() && (value.find(u';') != std::u16string_view::npos || IsBlank(value.front()) ||
-                         IsBlank(value.back()) || value.front() == u'"' || value.front() == u'\'');
+                         IsBlank(value.back()) || value.front() == u'"' || value.front() == u'\'' ||
+                         value.front() == u'=');
   if (!needs_quotes) return std::u16string(value);
   const bool has_double = value.find(u'"') != std::u16string_view::npos;
   const bool has_single = value.find(u'\'') != std::u16string_view::npos;

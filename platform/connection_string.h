@@ -60,8 +60,9 @@ const std::u16string* FindProperty(const std::vector<ConnectionProperty>& proper
                                    std::u16string_view name);
 
 // One value written so that ParseOleDbConnectionString reads it back exactly: as it is
-// when that is safe, otherwise in double quotes (or single quotes when it holds double
-// quotes but no single ones), the quote character doubled inside.
+// when that is safe, otherwise (a ';', blanks at either end, a leading quote or '=') in
+// double quotes (or single quotes when it holds double quotes but no single ones), the
+// quote character doubled inside.
 std::u16string QuoteOleDbValue(std::u16string_view value);
 
 // "name=value;" for every pair, names with '=' doubled and values quoted as needed.

@@ -149,6 +149,10 @@ INSTANTIATE_TEST_SUITE_P(
         QuoteCase{"LeadingAndTrailingBlanks", u" pad ", u"\" pad \"", u"{ pad }"},
         QuoteCase{"Semicolon", u"a;b", u"\"a;b\"", u"{a;b}"},
         QuoteCase{"Equals", u"a=b", u"a=b", u"{a=b}"},
+        // After "name=" a leading '=' would read as the name's "==".
+        QuoteCase{"LeadingEquals", u"=x", u"\"=x\"", u"{=x}"},
+        QuoteCase{"OnlyEquals", u"=", u"\"=\"", u"{=}"},
+        QuoteCase{"LeadingDoubleEquals", u"==", u"\"==\"", u"{==}"},
         QuoteCase{"DoubleQuotesOnly", u"say \"x\"", u"say \"x\"", u"say \"x\""},
         QuoteCase{"LeadingDoubleQuote", u"\"x", u"'\"x'", u"\"x"},
         QuoteCase{"LeadingSingleQuote", u"'x", u"\"'x\"", u"'x"},
