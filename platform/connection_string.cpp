@@ -231,6 +231,9 @@ std::u16string TranslateOdbc(const std::vector<ConnectionProperty>& properties) 
     } else if (SameKeyword(name, u"Initial Catalog")) {
       pairs.Set(u"DATABASE", value);
     } else {
+      // ODBC has no way to write '=' or a brace in a keyword: "A=B=1" would give A the
+      // value "B=1", and "A{" would open a brace that takes in the keywords after it.
+      if (name.find_first_of(u"={}") != std::u16string::npos) RaiseBadInitString();
       pairs.Set(name, OdbcValueOf(value));
     }
   }

@@ -29,7 +29,9 @@
 // - Provider MSDASQL, or no Provider at all (ADO's default is MSDASQL), passes the ODBC
 //   keywords through, with OLE DB's own names for them mapped the way MSDASQL maps them:
 //   Data Source -> DSN, User ID -> UID, Password -> PWD, Initial Catalog -> DATABASE;
-//   Extended Properties, an ODBC string itself, is appended as it is.
+//   Extended Properties, an ODBC string itself, is appended as it is. A keyword passed
+//   through that holds '=', '{' or '}' cannot be written in ODBC's syntax and makes the
+//   string malformed.
 // - Connect Timeout / Connection Timeout is never passed to the driver: it becomes the
 //   login timeout (ADO's default 15 seconds when absent; 0 waits without limit).
 // - Any other provider raises ado::kProviderNotFound.

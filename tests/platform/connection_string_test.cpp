@@ -325,7 +325,16 @@ INSTANTIATE_TEST_SUITE_P(
         BadStringCase{"ConnectTimeoutNegative", u"Connect Timeout=-1", ado::kBadInitString,
                       ado::kBadInitStringText},
         BadStringCase{"ConnectTimeoutTooLarge", u"Connect Timeout=99999999999",
-                      ado::kBadInitString, ado::kBadInitStringText}),
+                      ado::kBadInitString, ado::kBadInitStringText},
+        // Keywords passed through that ODBC's syntax cannot carry: written as they are, the
+        // first would hand "B=1" to A, the second brace in UID and PWD as A's value.
+        BadStringCase{"PassedKeywordWithEquals", u"Provider=MSDASQL;DSN=x;A==B=1",
+                      ado::kBadInitString, ado::kBadInitStringText},
+        BadStringCase{"PassedKeywordWithOpeningBrace",
+                      u"Provider=MSDASQL;DSN=x;A=={b=1;UID=u;PWD=\"p}\"", ado::kBadInitString,
+                      ado::kBadInitStringText},
+        BadStringCase{"PassedKeywordWithClosingBrace", u"DSN=x;A}=1", ado::kBadInitString,
+                      ado::kBadInitStringText}),
     CaseName<BadStringCase>);
 
 // --- Choosing the Windows SQL Server driver --------------------------------------------------
