@@ -3,6 +3,7 @@
 // functions produce, the parsers must read back exactly.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -105,6 +106,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::u16string again = FormatOleDbConnectionString(parsed);
     CheckSamePairs("a parsed string written and read again", parsed,
                    ParsedOrFail("a parsed string written and read again", text, again));
+  }
+
+  // The ODBC reader (diagnostics) on any text, and the driver choice among any names.
+  fuzz::Refuses([&] { ParseOdbcConnectionString(text); });
+  {
+    const std::vector<std::u16string> drivers = {value, user_id, password, text};
+    const std::u16string chosen = ChooseSqlServerDriver(drivers);
+    FUZZ_CHECK(chosen == u"SQL Server" || std::find(drivers.begin(), drivers.end(), chosen) !=
+                                              drivers.end());
   }
 
   OdbcConnectRequest request;
