@@ -282,7 +282,7 @@ TEST(RealShortcutTest, AllTextsAreStored) {
 // The object's texts are C strings, as through IShellLinkA: each ends at its first NUL.
 TEST(RealShortcutTest, TextsEndAtTheirFirstNul) {
   TempTree tree;
-  const fs::path file = tree.root() / "nul.lnk";
+  const fs::path file = tree.root() / "cut.lnk";
   ASSERT_TRUE(CreateShortcut(Text(file), u"C:\\Windows\\notepad.exe",
                              std::u16string(u"C:\\Temp\0D:\\", 10), std::u16string(u"/a\0/b", 5),
                              u"", 0, 7));
