@@ -235,6 +235,9 @@ std::u16string TranslateOdbc(const std::vector<ConnectionProperty>& properties) 
     } else if (SameKeyword(name, u"Initial Catalog")) {
       pairs.Set(u"DATABASE", value);
     } else {
+      // ODBC has no way to write '=' or a brace in a keyword: "A=B=1" would give A the
+      // value "B=1", and "A{" would open a brace that takes in the keywords after it.
+      if (name.find_first_of(u"={}") != std::u16string::npos) RaiseBadInitString();
       pairs.Set(name, OdbcValueOf(value));
     }
   }
@@ -334,9 +337,11 @@ const std::u16string* FindProperty(const std::vector<ConnectionProperty>& proper
 }
 
 std::u16string QuoteOleDbValue(std::u16string_view value) {
+  // A leading '=' would meet the one after the name and read as "==", an '=' of the name.
   const bool needs_quotes =
       !value.empty() && (value.find(u';') != std::u16string_view::npos || IsBlank(value.front()) ||
-                         IsBlank(value.back()) || value.front() == u'"' || value.front() == u'\'');
+                         IsBlank(value.back()) || value.front() == u'"' || value.front() == u'\'' ||
+                         value.front() == u'=');
   if (!needs_quotes) return std::u16string(value);
   const bool has_double = value.find(u'"') != std::u16string_view::npos;
   const bool has_single = value.find(u'\'') != std::u16string_view::npos;

@@ -33,7 +33,9 @@
 //   Data Source -> DSN, User ID -> UID, Password -> PWD, Initial Catalog -> DATABASE;
 //   Extended Properties, an ODBC string itself, is appended as it is; Persist Security Info,
 //   OLE DB Services and Prompt, which only the provider reads, are dropped. A value written
-//   in ODBC's braces ("Driver={MariaDB Unicode}") keeps its meaning.
+//   in ODBC's braces ("Driver={MariaDB Unicode}") keeps its meaning. A keyword passed
+//   through that holds '=', '{' or '}' cannot be written in ODBC's syntax and makes the
+//   string malformed.
 // - Connect Timeout / Connection Timeout is never passed to the driver: it becomes the
 //   login timeout (ADO's default 15 seconds when absent; 0 waits without limit); a value
 //   that is not a whole number of seconds makes the string malformed.
@@ -65,8 +67,9 @@ const std::u16string* FindProperty(const std::vector<ConnectionProperty>& proper
                                    std::u16string_view name);
 
 // One value written so that ParseOleDbConnectionString reads it back exactly: as it is
-// when that is safe, otherwise in double quotes (or single quotes when it holds double
-// quotes but no single ones), the quote character doubled inside.
+// when that is safe, otherwise (a ';', blanks at either end, a leading quote or '=') in
+// double quotes (or single quotes when it holds double quotes but no single ones), the
+// quote character doubled inside.
 std::u16string QuoteOleDbValue(std::u16string_view value);
 
 // "name=value;" for every pair, names with '=' doubled and values quoted as needed.

@@ -130,10 +130,18 @@ std::string EncodeShellLink(const ShellLinkData& data) {
   if (data.target.size() > kMaxLinkTargetLength) {
     Raise(err::kInvalidProcedureCall, u"The target of a shell link is longer than 259 characters");
   }
+  // A reader takes a NUL for the end of a text (some writers count one in), so a text
+  // holding one would come back cut short.
+  if (data.target.find(u'\0') != std::u16string::npos) {
+    Raise(err::kInvalidProcedureCall, u"The target of a shell link holds a NUL character");
+  }
   for (const auto* text : {&data.description, &data.working_directory, &data.arguments,
                            &data.icon_location}) {
     if (text->size() > kMaxStringLength) {
       Raise(err::kInvalidProcedureCall, u"A text of a shell link is longer than 65535 characters");
+    }
+    if (text->find(u'\0') != std::u16string::npos) {
+      Raise(err::kInvalidProcedureCall, u"A text of a shell link holds a NUL character");
     }
   }
 

@@ -62,7 +62,7 @@ struct ShellLinkData {
 
 // The file's bytes for a link to `data.target` with the other fields of `data` (flags and
 // the read-only fields are ignored). Raises 5 when the target is empty or longer than
-// kMaxLinkTargetLength, or a string is longer than 65535 characters.
+// kMaxLinkTargetLength, a string is longer than 65535 characters, or any text holds a NUL.
 std::string EncodeShellLink(const ShellLinkData& data);
 
 // Reads a link file. Raises 5 with a description of the first fault for bytes that are no

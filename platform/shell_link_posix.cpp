@@ -17,8 +17,10 @@
 namespace duza {
 namespace {
 
-// What arrives through the ANSI entry points.
-std::u16string ThroughAnsi(std::u16string_view text) { return TextFromAnsi(AnsiFromText(text)); }
+// What arrives through the ANSI entry points: a C string, so the text ends at its first NUL.
+std::u16string ThroughAnsi(std::u16string_view text) {
+  return TextFromAnsi(AnsiFromText(text.substr(0, text.find(u'\0'))));
+}
 
 HResult FromErrno(int error_number) {
   switch (error_number) {

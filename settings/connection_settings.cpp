@@ -54,11 +54,12 @@ std::u16string ExtractEncodedValue(std::u16string_view web_config_text) {
 std::u16string QuoteConnectionValue(std::u16string_view value) {
   // OLE DB reads a value up to the next ';' and trims white space around it; a value that
   // starts with a quote is read up to the matching closing quote, a doubled quote standing
-  // for one. An '=' inside a value is taken as it is (only a keyword doubles it), and an
-  // empty value is a value, so neither needs quotes.
+  // for one. An '=' inside a value is taken as it is, but a leading one would meet the
+  // keyword's own '=' and read as "==", an '=' of the keyword. An empty value is a value
+  // and needs no quotes.
   const bool needs_quotes =
       !value.empty() &&
-      (value.find_first_of(u";\"'") != std::u16string_view::npos ||
+      (value.find_first_of(u";\"'") != std::u16string_view::npos || value.front() == u'=' ||
        IsWhiteSpace(value.front()) || IsWhiteSpace(value.back()));
   if (!needs_quotes) return std::u16string(value);
   // Double quotes unless the value holds double quotes but no single quote: then single

@@ -30,8 +30,8 @@ std::u16string ExtractEncodedValue(std::u16string_view web_config_text);
 
 // A login name or password as a value of an OLE DB connection string. A value that the
 // connection string's parser reads back as it is stays as it is; one that it would cut,
-// trim or misread (a ';', a blank or other white space at either end, a quote character)
-// is enclosed in quotes, the enclosing quote doubled inside.
+// trim or misread (a ';', a blank or other white space at either end, a quote character,
+// a leading '=') is enclosed in quotes, the enclosing quote doubled inside.
 std::u16string QuoteConnectionValue(std::u16string_view value);
 
 // The decoded connection string up to ";User", then the chosen credentials.

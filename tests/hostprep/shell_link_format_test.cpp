@@ -114,11 +114,54 @@ TEST(ShellLinkFormatTest, ReadsTheLocalBasePathOfLinkInfo) {
 }
 
 TEST(ShellLinkFormatTest, StringWhoseCountTakesInItsNulEndsThere) {
-  // Written as some writers do: "ab" counted as three characters with its NUL.
+  // Written as some writers do: "ab" counted as three characters with its NUL. Ours
+  // writes "abc", whose 'c' then becomes the NUL.
   ShellLinkData data = Sample();
-  data.description = std::u16string(u"ab\0", 3);
-  EXPECT_EQ(DecodeShellLink(EncodeShellLink(data)).description, u"ab");
+  data.description = u"abc";
+  std::string bytes = EncodeShellLink(data);
+  ASSERT_EQ(bytes.substr(kLinkHeaderSize, 8), std::string("\x03\x00" "a\x00" "b\x00" "c\x00", 8));
+  bytes[kLinkHeaderSize + 6] = '\0';
+  EXPECT_EQ(DecodeShellLink(bytes).description, u"ab");
 }
+
+// Our writer does not write such a text: it would come back cut short.
+struct NulTextCase {
+  const char* name;
+  std::u16string ShellLinkData::*field;
+  const char16_t* description;
+};
+
+class NulTextTest : public ::testing::TestWithParam<NulTextCase> {};
+
+TEST_P(NulTextTest, IsRefusedNamingIt) {
+  for (const std::u16string& text :
+       {std::u16string(u"a\0b", 3), std::u16string(u"ab\0", 3), std::u16string(1, u'\0')}) {
+    ShellLinkData data = Sample();
+    data.*GetParam().field = text;
+    try {
+      EncodeShellLink(data);
+      ADD_FAILURE() << "nothing raised for a text of " << text.size();
+    } catch (const PlatformError& error) {
+      EXPECT_EQ(error.number(), err::kInvalidProcedureCall);
+      EXPECT_EQ(error.description(), GetParam().description);
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, NulTextTest,
+    ::testing::Values(
+        NulTextCase{"Target", &ShellLinkData::target,
+                    u"The target of a shell link holds a NUL character"},
+        NulTextCase{"Description", &ShellLinkData::description,
+                    u"A text of a shell link holds a NUL character"},
+        NulTextCase{"WorkingDirectory", &ShellLinkData::working_directory,
+                    u"A text of a shell link holds a NUL character"},
+        NulTextCase{"Arguments", &ShellLinkData::arguments,
+                    u"A text of a shell link holds a NUL character"},
+        NulTextCase{"IconLocation", &ShellLinkData::icon_location,
+                    u"A text of a shell link holds a NUL character"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct DamagedCase {
   const char* name;

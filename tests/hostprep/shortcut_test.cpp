@@ -273,6 +273,18 @@ TEST(RealShortcutTest, AllTextsAreStored) {
   EXPECT_EQ(link.show_command, 7);
 }
 
+// The object's texts are C strings, as through IShellLinkA: each ends at its first NUL.
+TEST(RealShortcutTest, TextsEndAtTheirFirstNul) {
+  TempTree tree;
+  const fs::path file = tree.root() / "cut.lnk";
+  ASSERT_TRUE(CreateShortcut(Text(file), u"C:\\Windows\\notepad.exe",
+                             std::u16string(u"C:\\Temp\0D:\\", 10), std::u16string(u"/a\0/b", 5),
+                             u"", 0, 7));
+  const ShellLinkData link = DecodeShellLink(duza::testing::ReadAll(file));
+  EXPECT_EQ(Utf8FromUtf16(link.working_directory), "C:\\Temp");
+  EXPECT_EQ(Utf8FromUtf16(link.arguments), "/a");
+}
+
 #ifdef _WIN32
 
 TEST(RealShortcutTest, SystemObjectReadsBackTheDescription) {

@@ -150,20 +150,24 @@ TEST_P(QuotingTest, OdbcReadsItBackExactly) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, QuotingTest,
-    ::testing::Values(QuoteCase{"Plain", u"secret", u"secret", u"secret"},
-                      QuoteCase{"Empty", u"", u"", u""},
-                      QuoteCase{"InnerBlank", u"two words", u"two words", u"two words"},
-                      QuoteCase{"LeadingAndTrailingBlanks", u" pad ", u"\" pad \"", u"{ pad }"},
-                      QuoteCase{"Semicolon", u"a;b", u"\"a;b\"", u"{a;b}"},
-                      QuoteCase{"Equals", u"a=b", u"a=b", u"{a=b}"},
-                      QuoteCase{"DoubleQuotesOnly", u"say \"x\"", u"say \"x\"", u"say \"x\""},
-                      QuoteCase{"LeadingDoubleQuote", u"\"x", u"'\"x'", u"\"x"},
-                      QuoteCase{"LeadingSingleQuote", u"'x", u"\"'x\"", u"'x"},
-                      QuoteCase{"BothQuotesAndSemicolon", u"a'b\";c", u"\"a'b\"\";c\"",
-                                u"{a'b\";c}"},
-                      QuoteCase{"Braces", u"{x}", u"{x}", u"{{x}}}"},
-                      QuoteCase{"ClosingBraceAndSemicolon", u"a};b", u"\"a};b\"", u"{a}};b}"},
-                      QuoteCase{"Everything", u" ;\"'={} ", u"\" ;\"\"'={} \"", u"{ ;\"'={}} }"}),
+    ::testing::Values(
+        QuoteCase{"Plain", u"secret", u"secret", u"secret"},
+        QuoteCase{"Empty", u"", u"", u""},
+        QuoteCase{"InnerBlank", u"two words", u"two words", u"two words"},
+        QuoteCase{"LeadingAndTrailingBlanks", u" pad ", u"\" pad \"", u"{ pad }"},
+        QuoteCase{"Semicolon", u"a;b", u"\"a;b\"", u"{a;b}"},
+        QuoteCase{"Equals", u"a=b", u"a=b", u"{a=b}"},
+        // After "name=" a leading '=' would read as the name's "==".
+        QuoteCase{"LeadingEquals", u"=x", u"\"=x\"", u"{=x}"},
+        QuoteCase{"OnlyEquals", u"=", u"\"=\"", u"{=}"},
+        QuoteCase{"LeadingDoubleEquals", u"==", u"\"==\"", u"{==}"},
+        QuoteCase{"DoubleQuotesOnly", u"say \"x\"", u"say \"x\"", u"say \"x\""},
+        QuoteCase{"LeadingDoubleQuote", u"\"x", u"'\"x'", u"\"x"},
+        QuoteCase{"LeadingSingleQuote", u"'x", u"\"'x\"", u"'x"},
+        QuoteCase{"BothQuotesAndSemicolon", u"a'b\";c", u"\"a'b\"\";c\"", u"{a'b\";c}"},
+        QuoteCase{"Braces", u"{x}", u"{x}", u"{{x}}}"},
+        QuoteCase{"ClosingBraceAndSemicolon", u"a};b", u"\"a};b\"", u"{a}};b}"},
+        QuoteCase{"Everything", u" ;\"'={} ", u"\" ;\"\"'={} \"", u"{ ;\"'={}} }"}),
     CaseName<QuoteCase>);
 
 TEST(OdbcParseTest, UnclosedBraceIsMalformed) {
@@ -320,22 +324,30 @@ TEST_P(TranslateFailureTest, Raises) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, TranslateFailureTest,
-    ::testing::Values(BadStringCase{"UnknownProvider",
-                                    u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=x.mdb",
-                                    ado::kProviderNotFound, ado::kProviderNotFoundText},
-                      BadStringCase{"ProviderWithWrongSuffix", u"Provider=SQLOLEDBX;Data Source=x",
-                                    ado::kProviderNotFound, ado::kProviderNotFoundText},
-                      BadStringCase{"NativeClientWithLetters", u"Provider=SQLNCLIab",
-                                    ado::kProviderNotFound, ado::kProviderNotFoundText},
-                      BadStringCase{"Malformed", u"Provider=SQLOLEDB;Data Source",
-                                    ado::kBadInitString, ado::kBadInitStringText},
-                      BadStringCase{"ConnectTimeoutNotANumber",
-                                    u"Provider=SQLOLEDB;Connect Timeout=soon", ado::kBadInitString,
-                                    ado::kBadInitStringText},
-                      BadStringCase{"ConnectTimeoutNegative", u"Connect Timeout=-1",
-                                    ado::kBadInitString, ado::kBadInitStringText},
-                      BadStringCase{"ConnectTimeoutTooLarge", u"Connect Timeout=99999999999",
-                                    ado::kBadInitString, ado::kBadInitStringText}),
+    ::testing::Values(
+        BadStringCase{"UnknownProvider", u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=x.mdb",
+                      ado::kProviderNotFound, ado::kProviderNotFoundText},
+        BadStringCase{"ProviderWithWrongSuffix", u"Provider=SQLOLEDBX;Data Source=x",
+                      ado::kProviderNotFound, ado::kProviderNotFoundText},
+        BadStringCase{"NativeClientWithLetters", u"Provider=SQLNCLIab", ado::kProviderNotFound,
+                      ado::kProviderNotFoundText},
+        BadStringCase{"Malformed", u"Provider=SQLOLEDB;Data Source", ado::kBadInitString,
+                      ado::kBadInitStringText},
+        BadStringCase{"ConnectTimeoutNotANumber", u"Provider=SQLOLEDB;Connect Timeout=soon",
+                      ado::kBadInitString, ado::kBadInitStringText},
+        BadStringCase{"ConnectTimeoutNegative", u"Connect Timeout=-1", ado::kBadInitString,
+                      ado::kBadInitStringText},
+        BadStringCase{"ConnectTimeoutTooLarge", u"Connect Timeout=99999999999",
+                      ado::kBadInitString, ado::kBadInitStringText},
+        // Keywords passed through that ODBC's syntax cannot carry: written as they are, the
+        // first would hand "B=1" to A, the second brace in UID and PWD as A's value.
+        BadStringCase{"PassedKeywordWithEquals", u"Provider=MSDASQL;DSN=x;A==B=1",
+                      ado::kBadInitString, ado::kBadInitStringText},
+        BadStringCase{"PassedKeywordWithOpeningBrace",
+                      u"Provider=MSDASQL;DSN=x;A=={b=1;UID=u;PWD=\"p}\"", ado::kBadInitString,
+                      ado::kBadInitStringText},
+        BadStringCase{"PassedKeywordWithClosingBrace", u"DSN=x;A}=1", ado::kBadInitString,
+                      ado::kBadInitStringText}),
     CaseName<BadStringCase>);
 
 // --- Choosing the Windows SQL Server driver --------------------------------------------------

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/connection_string.h"
 #include "platform/error.h"
 #include "platform/text.h"
 #include "tests/settings/scripted_random_source.h"
@@ -131,6 +132,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(QuoteCase{"Plain", u"sa", u"sa"},
                       QuoteCase{"Empty", u"", u""},
                       QuoteCase{"EqualsSign", u"a=b", u"a=b"},
+                      // "User ID==pw" would be the keyword "User ID=pw" without a value.
+                      QuoteCase{"LeadingEqualsSign", u"=pw", u"\"=pw\""},
+                      QuoteCase{"OnlyEqualsSign", u"=", u"\"=\""},
                       QuoteCase{"InnerBlank", u"duza web", u"duza web"},
                       QuoteCase{"NonAscii", u"caf\u00E9", u"caf\u00E9"},
                       QuoteCase{"Semicolon", u"p;w", u"\"p;w\""},
@@ -147,6 +151,13 @@ INSTANTIATE_TEST_SUITE_P(
                                 u"\"x;Integrated Security=SSPI\""}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST_P(QuoteConnectionValueTest, ConnectionStringParserReadsItBack) {
+  const auto& c = GetParam();
+  const std::vector<ConnectionProperty> expected = {{u"User ID", c.value}, {u"Next", u"1"}};
+  EXPECT_EQ(ParseOleDbConnectionString(u"User ID=" + QuoteConnectionValue(c.value) + u";Next=1"),
+            expected);
+}
+
 TEST(QuoteConnectionValueTest, EveryValueReadsBack) {
   const std::u16string alphabet = u"a ;\"'=\t";
   std::mt19937 generator(7);
@@ -157,6 +168,9 @@ TEST(QuoteConnectionValueTest, EveryValueReadsBack) {
     for (std::size_t n = length(generator); n > 0; --n) value += alphabet[pick(generator)];
     const std::u16string quoted = QuoteConnectionValue(value);
     ASSERT_EQ(ReadBackValue(quoted + u";Next=1"), value) << Utf8FromUtf16(quoted);
+    const std::vector<ConnectionProperty> expected = {{u"User ID", value}};
+    ASSERT_EQ(ParseOleDbConnectionString(u"User ID=" + quoted), expected)
+        << Utf8FromUtf16(quoted);
   }
 }
 
