@@ -208,13 +208,14 @@ def update_run(args, scratch):
 # Window start
 
 
-def first_paint(program, env):
+def first_paint(argv, env):
     """Starts `program`, which prints "first-paint NS" (CLOCK_MONOTONIC) at its first paint
     and exits; returns the seconds from just before the start to that paint and the peak
     resident set size in KiB, as the kernel reports it to the parent."""
     read_end, write_end = os.pipe()
     start = time.clock_gettime_ns(time.CLOCK_MONOTONIC)
-    pid = os.posix_spawn(program, [program], env, file_actions=[
+    program = argv[0]
+    pid = os.posix_spawn(program, argv, env, file_actions=[
         (os.POSIX_SPAWN_DUP2, write_end, 1), (os.POSIX_SPAWN_CLOSE, read_end)])
     os.close(write_end)
     output = b""
@@ -250,25 +251,30 @@ def window_start(args, platform_name, extra_env):
     runtime = args.scratch / "xdg-runtime"
     runtime.mkdir(mode=0o700, exist_ok=True)
     env["XDG_RUNTIME_DIR"] = str(runtime)
-    programs = {"ours": str(build / "bench" / "duza_window_first_paint"),
-                "baseline": str(build / "bench" / "duza_minimal_window")}
+    minimal = str(build / "bench" / "duza_minimal_window")
+    programs = {"ours": [str(build / "bench" / "duza_window_first_paint")],
+                "bare": [minimal],
+                "label": [minimal, "--label"]}
     times = {name: [] for name in programs}
     peaks = {name: [] for name in programs}
-    # One start of each first, unmeasured, so that both find their libraries in the cache.
-    for program in programs.values():
-        first_paint(program, env)
+    # One start of each first, unmeasured, so that all find their libraries in the cache.
+    for argv in programs.values():
+        first_paint(argv, env)
     for _ in range(args.window_repetitions):
-        for name, program in programs.items():
-            elapsed, peak = first_paint(program, env)
+        for name, argv in programs.items():
+            elapsed, peak = first_paint(argv, env)
             times[name].append(elapsed)
             peaks[name].append(peak)
     what = f"window start to first paint ({platform_name}, median of {args.window_repetitions})"
     ms = lambda values: statistics.median(values) * 1000
-    print(ratio_line(what, ms(times["ours"]), "ms", "minimal QWidget", ms(times["baseline"]),
-                     1.2))
     mib = lambda values: statistics.median(values) / 1024
-    print(ratio_line(f"window peak memory ({platform_name}, max RSS)", mib(peaks["ours"]), "MiB",
-                     "minimal QWidget", mib(peaks["baseline"]), 1.2))
+    for name, baseline in (("bare", "minimal QWidget"),
+                           ("label", "minimal QWidget + one text label")):
+        print(ratio_line(what, ms(times["ours"]), "ms", baseline, ms(times[name]), 1.2))
+    for name, baseline in (("bare", "minimal QWidget"),
+                           ("label", "minimal QWidget + one text label")):
+        print(ratio_line(f"window peak memory ({platform_name}, max RSS, median)",
+                         mib(peaks["ours"]), "MiB", baseline, mib(peaks[name]), 1.2))
 
 
 # ---------------------------------------------------------------------------------------
