@@ -3,9 +3,11 @@
 #include <fcntl.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <memory>
 
@@ -41,9 +43,29 @@ std::string DosAttributeText(std::int16_t value) {
   return text;
 }
 
+#if defined(__linux__) && !defined(__alpha__)
+// fchmodat2 (Linux 6.6) takes AT_SYMLINK_NOFOLLOW in one call. The C library's fchmodat
+// emulates the flag with four (open the item as a path, examine it, change it through
+// /proc/self/fd, close), which made the change the dearest step of an attribute walk.
+// Headers older than the call lack its number, which is the same on every architecture
+// but Alpha.
+constexpr long kFchmodat2 = 452;
+#define DUZA_TRY_FCHMODAT2 1
+#endif
+
 bool ChangeMode(const std::filesystem::path& item, mode_t mode) {
   // AT_SYMLINK_NOFOLLOW: had the item been replaced by a link since it was examined, the
   // change fails instead of reaching the link's target.
+#ifdef DUZA_TRY_FCHMODAT2
+  static std::atomic<bool> fchmodat2_missing{false};
+  if (!fchmodat2_missing.load(std::memory_order_relaxed)) {
+    if (syscall(kFchmodat2, AT_FDCWD, item.c_str(), mode, AT_SYMLINK_NOFOLLOW) == 0) return true;
+    // An older kernel says ENOSYS; a sandbox that filters unknown calls may say EPERM, which
+    // the C library's way then confirms or corrects.
+    if (errno != ENOSYS && errno != EPERM) return false;
+    if (errno == ENOSYS) fchmodat2_missing.store(true, std::memory_order_relaxed);
+  }
+#endif
   return fchmodat(AT_FDCWD, item.c_str(), mode, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
