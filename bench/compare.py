@@ -306,14 +306,16 @@ def codec(args):
     for operation in ("Decode", "Encode"):
         median = results[f"BM_{operation}_median"]
         scale = {"ns": 1e-3, "us": 1.0, "ms": 1e3}[median["time_unit"]]
-        micro = median["real_time"] * scale
+        # Wall time is the figure; the processor time beside it shows what other load on
+        # the machine took from it.
+        micro, cpu = median["real_time"] * scale, median["cpu_time"] * scale
+        what = (f"codec {operation.lower()} (200 characters, Google Benchmark median of 5): "
+                f"{micro:.3f} us (processor time {cpu:.3f} us)")
         if operation == "Decode":
             verdict = "met" if micro < 2 else "MISSED"
-            print(f"codec decode (200 characters, Google Benchmark median of 5): {micro:.3f} us "
-                  f"vs goal 2 us, ratio {micro / 2:.2f} (goal < 1; {verdict})")
+            print(f"{what} vs goal 2 us, ratio {micro / 2:.2f} (goal < 1; {verdict})")
         else:
-            print(f"codec encode (200 characters, Google Benchmark median of 5): {micro:.3f} us "
-                  f"(no goal; decode for comparison {results['BM_Decode_median']['real_time'] * scale:.3f} us)")
+            print(f"{what}, no goal")
 
 
 def main():
