@@ -13,6 +13,7 @@ import os
 import re
 import select
 import shutil
+import signal
 import statistics
 import subprocess
 import sys
@@ -46,7 +47,7 @@ def ratio_line(name, ours, ours_unit, base_name, base, goal):
     ratio = ours / base
     verdict = "met" if ratio <= goal else "MISSED"
     return (f"{name}: {ours:.3f} {ours_unit} vs {base_name} {base:.3f} {ours_unit}, "
-            f"ratio {ratio:.2f} (goal <= {goal}; {verdict})")
+            f"ratio {ratio:.3f} (goal <= {goal}; {verdict})")
 
 
 # ---------------------------------------------------------------------------------------
@@ -242,7 +243,6 @@ def first_paint(argv, env):
         while True:
             remaining = deadline - time.monotonic()
             if remaining <= 0:
-                os.kill(pid, 9)
                 raise BenchError(f"{program} did not paint within {RUN_TIMEOUT_SECONDS} s")
             ready, _, _ = select.select([read_end], [], [], remaining)
             if not ready:
@@ -251,6 +251,9 @@ def first_paint(argv, env):
             if not chunk:
                 break
             output += chunk
+    except BaseException:
+        os.kill(pid, signal.SIGKILL)
+        raise
     finally:
         os.close(read_end)
         _, status, usage = os.wait4(pid, 0)
@@ -318,7 +321,15 @@ def codec(args):
             print(f"{what}, no goal")
 
 
+def stop_on_signal(number, _frame):
+    # An exception, so that the command running at the moment is killed on the way out
+    # (subprocess.run does so) instead of going on after bench/run has cleaned up.
+    raise SystemExit(128 + number)
+
+
 def main():
+    for number in (signal.SIGTERM, signal.SIGHUP, signal.SIGINT):
+        signal.signal(number, stop_on_signal)
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", type=Path, required=True)
     parser.add_argument("--scratch", type=Path, required=True)
