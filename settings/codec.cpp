@@ -52,6 +52,21 @@ std::u16string CodePointText(char16_t character) {
   return text;
 }
 
+// The character code of the three-digit group at `start`. The encoder writes every group as
+// three plain digits, read here directly; anything else (a short group at the end, blanks, a
+// sign, a decimal point) goes through the platform's conversion, which gives the same value
+// for plain digits and raises its errors for the rest.
+std::int32_t GroupCode(std::u16string_view text, std::int16_t start, std::int16_t offset) {
+  const std::size_t from = static_cast<std::size_t>(start) - 1;
+  if (start >= 1 && from + 3 <= text.size()) {
+    const char16_t a = text[from], b = text[from + 1], c = text[from + 2];
+    if (a >= u'0' && a <= u'9' && b >= u'0' && b <= u'9' && c >= u'0' && c <= u'9') {
+      return (a - u'0') * 100 + (b - u'0') * 10 + (c - u'0') - offset;
+    }
+  }
+  return RoundToInt32(TextToDouble(Mid(text, start, 3)) - offset);
+}
+
 }  // namespace
 
 double RandomNumber(RandomSource& source, std::int32_t low, std::int32_t range) {
@@ -108,9 +123,10 @@ std::u16string DecodeConnectionString(std::u16string_view encoded_text) {
   if (count > 0) plain.reserve(static_cast<std::size_t>(count));
   for (std::int32_t k = 1; k <= count; ++k) {
     // 16-bit like the rest: the 10923rd group would start at 32770 and overflows here.
-    const std::int16_t start = CheckedInt16(CheckedInt16(CheckedInt16(k - 1) * 3) + 4);
-    const double group = TextToDouble(Mid(text, start, 3));
-    plain += AnsiCharacter(RoundToInt32(group - offset));
+    const std::int32_t start32 = (k - 1) * 3 + 4;
+    if (start32 > 32767) Raise(err::kOverflow);
+    const auto start = static_cast<std::int16_t>(start32);
+    plain += AnsiCharacter(GroupCode(text, start, offset));
   }
   return plain;
 }

@@ -124,6 +124,9 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"MaskedLengthNotNumber", u"000117x9009", std::nullopt,
                    err::kTypeMismatch},
         DecodeCase{"GroupNotNumber", u"000x1789009", std::nullopt, err::kTypeMismatch},
+        // A group need not be three plain digits: whatever reads as a number counts.
+        DecodeCase{"GroupWithLeadingBlank", u"000 9989009", u"O"},
+        DecodeCase{"GroupWithTrailingPoint", u"00099.89009", u"O"},
         // Count 10 XOR 25 = 19; groups "104" and "025" decode, the third lies past the end.
         DecodeCase{"GroupPastEnd", u"000104025", std::nullopt, err::kTypeMismatch},
         DecodeCase{"CodeAbove255", u"04299913613749207", std::nullopt,
