@@ -7,7 +7,6 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cstdio>
 #include <memory>
 
@@ -57,14 +56,11 @@ bool ChangeMode(const std::filesystem::path& item, mode_t mode) {
   // AT_SYMLINK_NOFOLLOW: had the item been replaced by a link since it was examined, the
   // change fails instead of reaching the link's target.
 #ifdef DUZA_TRY_FCHMODAT2
-  static std::atomic<bool> fchmodat2_missing{false};
-  if (!fchmodat2_missing.load(std::memory_order_relaxed)) {
-    if (syscall(kFchmodat2, AT_FDCWD, item.c_str(), mode, AT_SYMLINK_NOFOLLOW) == 0) return true;
-    // An older kernel says ENOSYS; a sandbox that filters unknown calls may say EPERM, which
-    // the C library's way then confirms or corrects.
-    if (errno != ENOSYS && errno != EPERM) return false;
-    if (errno == ENOSYS) fchmodat2_missing.store(true, std::memory_order_relaxed);
-  }
+  if (syscall(kFchmodat2, AT_FDCWD, item.c_str(), mode, AT_SYMLINK_NOFOLLOW) == 0) return true;
+  // An older kernel says ENOSYS (at the cost of one quick call per item); a sandbox that
+  // filters unknown calls may say EPERM, which the C library's way then confirms or
+  // corrects.
+  if (errno != ENOSYS && errno != EPERM) return false;
 #endif
   return fchmodat(AT_FDCWD, item.c_str(), mode, AT_SYMLINK_NOFOLLOW) == 0;
 }
