@@ -3,11 +3,6 @@
 // update run, failing for whatever reason, never puts it on the window or in a message.
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QClipboard>
@@ -25,6 +20,7 @@
 #include "platform/odbc_connection.h"
 #include "platform/text.h"
 #include "tests/db/run_harness.h"
+#include "tests/support/closed_port.h"
 
 namespace duza {
 namespace {
@@ -94,31 +90,7 @@ TEST_F(Form1SecretsTest, PasswordFieldGivesNothingToTheClipboard) {
   EXPECT_EQ(clipboard->text(), QStringLiteral("before"));
 }
 
-// A port on 127.0.0.1 that is bound but not listening: connecting is refused at once.
-class RefusingPort {
- public:
-  RefusingPort() {
-    fd_ = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (fd_ >= 0 && bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
-      port_ = ntohs(address.sin_port);
-    }
-  }
-  ~RefusingPort() {
-    if (fd_ >= 0) close(fd_);
-  }
-  RefusingPort(const RefusingPort&) = delete;
-  RefusingPort& operator=(const RefusingPort&) = delete;
-  int port() const { return port_; }
-
- private:
-  int fd_ = -1;
-  int port_ = 0;
-};
+using RefusingPort = testing::ClosedPort;
 
 struct FailingRun {
   const char* name;

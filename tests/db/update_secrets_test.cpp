@@ -3,10 +3,6 @@
 // when it succeeds. Runs the real update against the shared MariaDB server, both on a
 // recording view and through the command-line program as a user would.
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -21,6 +17,7 @@
 #include "platform/text.h"
 #include "tests/app/recording_view.h"
 #include "tests/db/run_harness.h"
+#include "tests/support/closed_port.h"
 #include "tests/support/mariadb_state.h"
 
 namespace duza {
@@ -38,31 +35,7 @@ std::string Utf8(std::u16string_view text) { return Utf8FromUtf16(text); }
 // A distinctive password, unlikely to occur anywhere by chance.
 constexpr char kToken[] = "S3cr3t-Token-42";
 
-// A port on 127.0.0.1 that is bound but not listening: connecting is refused.
-class RefusingPort {
- public:
-  RefusingPort() {
-    fd_ = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (fd_ >= 0 && bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
-      port_ = ntohs(address.sin_port);
-    }
-  }
-  ~RefusingPort() {
-    if (fd_ >= 0) close(fd_);
-  }
-  RefusingPort(const RefusingPort&) = delete;
-  RefusingPort& operator=(const RefusingPort&) = delete;
-  int port() const { return port_; }
-
- private:
-  int fd_ = -1;
-  int port_ = 0;
-};
+using RefusingPort = testing::ClosedPort;
 
 enum class Place {
   kSharedServer,
