@@ -12,6 +12,7 @@
 #include "fuzz/fuzz_support.h"
 #include "platform/ansi_code_page.h"
 #include "platform/connection_string.h"
+#include "platform/text.h"
 #include "settings/connection_settings.h"
 
 namespace {
@@ -22,7 +23,7 @@ using duza::ConnectionProperty;
 std::u16string Text(FuzzedDataProvider& input, std::size_t max_bytes) {
   const bool as_ansi = input.ConsumeBool();
   const std::string bytes = input.ConsumeRandomLengthString(max_bytes);
-  return as_ansi ? duza::TextFromAnsi(bytes) : duza::fuzz::Utf16FromPairs(bytes);
+  return as_ansi ? duza::TextFromAnsi(bytes) : duza::Utf16FromLittleEndian(bytes);
 }
 
 std::u16string Shown(const std::vector<ConnectionProperty>& pairs) {

@@ -9,6 +9,7 @@
 
 #include "fuzz/fuzz_support.h"
 #include "platform/ansi_code_page.h"
+#include "platform/text.h"
 #include "settings/codec.h"
 
 namespace {
@@ -41,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace duza;
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
 
-  fuzz::Refuses([&] { DecodeConnectionString(fuzz::Utf16FromPairs(bytes)); });
+  fuzz::Refuses([&] { DecodeConnectionString(Utf16FromLittleEndian(bytes)); });
   fuzz::Refuses([&] { DecodeConnectionString(TextFromAnsi(bytes)); });
   fuzz::Refuses([&] { DecodeConnectionString(Digits(bytes)); });
 
@@ -50,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   DrawnSource source(input);
   const bool as_ansi = input.ConsumeBool();
   const std::string rest = input.ConsumeRemainingBytesAsString();
-  const std::u16string plain = as_ansi ? TextFromAnsi(rest) : fuzz::Utf16FromPairs(rest);
+  const std::u16string plain = as_ansi ? TextFromAnsi(rest) : Utf16FromLittleEndian(rest);
   std::u16string encoded;
   if (fuzz::Refuses([&] { encoded = EncodeConnectionString(plain, source); })) return 0;
   for (const char16_t c : encoded) FUZZ_CHECK(c >= u'0' && c <= u'9');

@@ -4,16 +4,6 @@
 
 namespace duza::fuzz {
 
-std::u16string Utf16FromPairs(std::string_view bytes) {
-  std::u16string text;
-  text.reserve(bytes.size() / 2);
-  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    text.push_back(static_cast<char16_t>(static_cast<std::uint8_t>(bytes[i]) |
-                                         (static_cast<std::uint8_t>(bytes[i + 1]) << 8)));
-  }
-  return text;
-}
-
 std::string Shown(std::u16string_view text) {
   std::string shown;
   for (const char16_t c : text) {

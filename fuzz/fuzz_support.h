@@ -12,9 +12,6 @@
 
 namespace duza::fuzz {
 
-// Little-endian pairs of bytes as UTF-16 units; an odd last byte is left out.
-std::u16string Utf16FromPairs(std::string_view bytes);
-
 // Printable ASCII as it is, every other unit as \uXXXX, for reports.
 std::string Shown(std::u16string_view text);
 

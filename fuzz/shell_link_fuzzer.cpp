@@ -9,13 +9,14 @@
 #include "fuzz/fuzz_support.h"
 #include "platform/ansi_code_page.h"
 #include "platform/shell_link_format.h"
+#include "platform/text.h"
 
 namespace {
 
 std::u16string Text(FuzzedDataProvider& input, std::size_t max_bytes) {
   const bool as_ansi = input.ConsumeBool();
   const std::string bytes = input.ConsumeRandomLengthString(max_bytes);
-  return as_ansi ? duza::TextFromAnsi(bytes) : duza::fuzz::Utf16FromPairs(bytes);
+  return as_ansi ? duza::TextFromAnsi(bytes) : duza::Utf16FromLittleEndian(bytes);
 }
 
 }  // namespace

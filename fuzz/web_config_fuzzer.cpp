@@ -26,7 +26,7 @@ constexpr std::u16string_view kWindowsLogon =
 std::u16string Credential(FuzzedDataProvider& input) {
   const bool as_ansi = input.ConsumeBool();
   const std::string bytes = input.ConsumeRandomLengthString(64);
-  return as_ansi ? duza::TextFromAnsi(bytes) : duza::fuzz::Utf16FromPairs(bytes);
+  return as_ansi ? duza::TextFromAnsi(bytes) : duza::Utf16FromLittleEndian(bytes);
 }
 
 

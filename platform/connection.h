@@ -30,7 +30,7 @@ inline constexpr char16_t kObjectClosedText[] =
     u"Operation is not allowed when the object is closed.";
 inline constexpr char16_t kObjectOpenText[] = u"Operation is not allowed when the object is open.";
 inline constexpr char16_t kBadInitStringText[] =
-    u"Format of the initialization string does not conform to the OLE DB specification.";
+    u"Format of the initialization string does not conform to the OLE DB connection-string format.";
 inline constexpr char16_t kConnectionSource[] = u"ADODB.Connection";
 }  // namespace ado
 

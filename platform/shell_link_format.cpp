@@ -4,6 +4,7 @@
 
 #include "platform/ansi_code_page.h"
 #include "platform/error.h"
+#include "platform/text.h"
 
 namespace duza {
 namespace {
@@ -84,16 +85,6 @@ std::uint32_t U32At(std::string_view bytes, std::size_t at) {
          (static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[at + 3])) << 24);
 }
 
-std::u16string Utf16FromBytes(std::string_view bytes) {
-  std::u16string text;
-  text.reserve(bytes.size() / 2);
-  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    text.push_back(static_cast<char16_t>(static_cast<std::uint8_t>(bytes[i]) |
-                                         (static_cast<std::uint8_t>(bytes[i + 1]) << 8)));
-  }
-  return text;
-}
-
 std::u16string UpToNul(std::u16string text) {
   const std::size_t nul = text.find(u'\0');
   if (nul != std::u16string::npos) text.resize(nul);
@@ -115,7 +106,7 @@ std::u16string LocalBasePath(std::string_view info) {
     const std::uint32_t unicode_offset = U32At(info, 0x1C);
     if (unicode_offset != 0) {
       if (unicode_offset >= info.size()) RaiseDamaged(u"LinkInfo path outside the block");
-      return UpToNul(Utf16FromBytes(info.substr(unicode_offset)));
+      return UpToNul(Utf16FromLittleEndian(info.substr(unicode_offset)));
     }
   }
   const std::uint32_t offset = U32At(info, 0x10);
@@ -210,7 +201,7 @@ ShellLinkData DecodeShellLink(std::string_view bytes) {
     const std::uint16_t count = in.U16(u"string size missing");
     // Some writers count a terminating NUL; the text ends there.
     if (unicode) {
-      into = UpToNul(Utf16FromBytes(in.Bytes(std::size_t{count} * 2, u"string beyond the end")));
+      into = UpToNul(Utf16FromLittleEndian(in.Bytes(std::size_t{count} * 2, u"string beyond the end")));
     } else {
       into = TextFromAnsi(AnsiUpToNul(in.Bytes(count, u"string beyond the end")));
     }
@@ -230,7 +221,7 @@ ShellLinkData DecodeShellLink(std::string_view bytes) {
     if (signature == kEnvironmentBlockSignature) {
       if (size != kEnvironmentBlockSize) RaiseDamaged(u"environment block of the wrong size");
       const std::string_view ansi = block.substr(4, kEnvironmentAnsiSize);
-      data.environment_target = UpToNul(Utf16FromBytes(block.substr(4 + kEnvironmentAnsiSize)));
+      data.environment_target = UpToNul(Utf16FromLittleEndian(block.substr(4 + kEnvironmentAnsiSize)));
       if (data.environment_target.empty()) data.environment_target = TextFromAnsi(AnsiUpToNul(ansi));
     }
   }

@@ -109,6 +109,16 @@ std::string Utf8FromUtf16(std::u16string_view text) {
   return out;
 }
 
+std::u16string Utf16FromLittleEndian(std::string_view bytes) {
+  std::u16string text;
+  text.reserve(bytes.size() / 2);
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    text.push_back(static_cast<char16_t>(static_cast<std::uint8_t>(bytes[i]) |
+                                         (static_cast<std::uint8_t>(bytes[i + 1]) << 8)));
+  }
+  return text;
+}
+
 std::u16string Utf16FromUtf8(std::string_view text) {
   std::u16string out;
   out.reserve(text.size());

@@ -35,6 +35,9 @@ std::u16string LowerCase(std::u16string_view text);
 // Conversions for the world outside the platform (files, terminals, Qt is separate).
 // Invalid sequences become U+FFFD; nothing is dropped silently.
 std::string Utf8FromUtf16(std::u16string_view text);
+// UTF-16 stored little-endian, two bytes a unit, as in binary files; an odd last byte is
+// dropped.
+std::u16string Utf16FromLittleEndian(std::string_view bytes);
 std::u16string Utf16FromUtf8(std::string_view text);
 
 }  // namespace duza
